@@ -1,0 +1,27 @@
+#pragma once
+
+// Conversions between the program's UTF-16 texts and the 8-bit encodings it meets at its edges.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/Result.h"
+
+namespace orv {
+
+// Decodes Windows-1252 bytes. The five bytes that the code page leaves unassigned (0x81, 0x8D, 0x8F,
+// 0x90, 0x9D) map to the code points of the same value, as the Windows conversion does.
+std::u16string DecodeWindows1252(std::span<const std::uint8_t> bytes);
+
+// UTF-8 for display and messages: an unpaired surrogate becomes U+FFFD.
+std::string ToUtf8(std::u16string_view text);
+
+// Strict UTF-8 decoding; malformed input is an error naming the byte offset.
+Result<std::u16string> FromUtf8(std::string_view text);
+
+// Widens ASCII text; for literals in code and tests.
+std::u16string FromAscii(std::string_view text);
+
+} // namespace orv

@@ -1,0 +1,55 @@
+#pragma once
+
+// The loaded definition file: its table and block tree, where it came from, and whether it may be
+// saved. The editor window owns one for its whole life; the command-line tool makes one per file.
+
+#include <filesystem>
+#include <string>
+
+#include "base/Result.h"
+#include "store/BlockTree.h"
+#include "store/DefinitionFile.h"
+#include "store/DefinitionSaving.h"
+#include "store/DefinitionTable.h"
+
+namespace orv {
+
+inline constexpr const char* kSaveLockWarning = "You won't be able to save the changes on this file";
+
+struct LoadOutcome
+{
+    ReadResult Result = ReadResult::ReadOk;
+    std::string Reason;       // for ReadFailed
+    bool SaveLocked = false;  // the file's "foni" word was not 0: saving stays disabled (warn the user)
+};
+
+enum class SaveStatus
+{
+    Disabled,  // saving is disabled for this file; nothing was touched
+    Unchanged,
+    Replaced,
+    ReplacedByCopy,
+};
+
+class DefinitionDocument
+{
+public:
+    DefinitionTable Table;
+    BlockTree Tree;
+    std::filesystem::path FilePath;
+    bool Loaded = false;        // the last load succeeded; only then is anything saved
+    bool SaveDisabled = false;  // saving returns at once without touching any file
+
+    // Reads `FilePath` into the table and tree. Clears `Loaded` and sets `SaveDisabled` first; a
+    // complete read with a "foni" word of 0 enables saving, and any complete read sets `Loaded` and
+    // resets `SaveLock`. A file that cannot be opened is an error and changes nothing else.
+    Result<LoadOutcome> LoadDefinitionFile();
+
+    // Saves to `FilePath` through the temporary file unless saving is disabled.
+    Result<SaveStatus> SaveDefinitionFile(const std::filesystem::path& temporaryPath = kTemporaryFileName);
+
+    // Empties the table and the tree and resets the firmware version; the rest stays as it is.
+    void ClearDefinitions();
+};
+
+} // namespace orv

@@ -1,0 +1,39 @@
+#pragma once
+
+// The record of one device text and the operations on a single record.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+struct StringDefinition
+{
+    std::uint16_t Index = 0;
+    std::u16string Identifier;  // without the "S_" prefix
+    std::u16string DefaultText;
+    std::u16string Translation;
+    std::uint32_t Translated = 0;  // nonzero: the translation is used; files may hold any value
+    std::u16string Description;
+
+    bool operator==(const StringDefinition&) const = default;
+};
+
+// The blanks that the blank rule trims: space, carriage return, line feed and tab.
+inline constexpr std::u16string_view kBlankCharacters = u" \r\n\t";
+
+// `text` without blanks at either end.
+std::u16string_view TrimBlanks(std::u16string_view text);
+
+// True when nothing is left of `text` after trimming blanks.
+bool IsBlank(std::u16string_view text);
+
+// The text the device shows for `definition`. When the translation is in use it is first trimmed in
+// place, and the trimmed value stays stored; a blank translation falls back to the default text.
+std::u16string EffectiveText(StringDefinition& definition);
+
+// `Index` as plain decimal digits, for the Index box.
+std::string IndexText(const StringDefinition& definition);
+
+} // namespace orv
