@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "base/Text.h"
+#include "support/TestSupport.h"
+
+namespace orv {
+namespace {
+
+TEST(Windows1252, MapsTheHighControlRangeAndKeepsLatin1)
+{
+    const test::Bytes bytes = {'A', 0x80, 0x81, 0x8A, 0x9F, 0xA0, 0xE9, 0xFF};
+    EXPECT_EQ(DecodeWindows1252(bytes), std::u16string(u"A\u20AC\u0081\u0160\u0178\u00A0\u00E9\u00FF"));
+}
+
+TEST(Utf8, RoundTripsPairsAndReplacesLoneSurrogatesForDisplay)
+{
+    const std::u16string text = u"a\u00E9\u20AC\U0001F600";
+    const std::string utf8 = ToUtf8(text);
+    EXPECT_EQ(utf8, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(FromUtf8(utf8).value(), text);
+    EXPECT_EQ(ToUtf8(std::u16string(u"x\xD800y\xDC00")), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
+}
+
+TEST(Utf8, RejectsMalformedInputNamingTheByte)
+{
+    for (const std::string bad : {"\x80", "ab\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"}) {
+        const auto decoded = FromUtf8(bad);
+        ASSERT_FALSE(decoded) << test::Hex(test::Bytes(bad.begin(), bad.end()));
+        EXPECT_NE(decoded.error().Message.find("byte"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace orv
