@@ -1,12 +1,13 @@
 #include "store/DefinitionFile.h"
 
-#include <cstdio>
-#include <limits>
-
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
 #include "base/FileIo.h"
 #include "base/Text.h"
+
+#include <cstdio>
+#include <limits>
+#include <optional>
 
 namespace orv {
 
@@ -36,8 +37,8 @@ constexpr std::uint16_t kUnicodeMark = 0xFFFE;
 constexpr std::uint16_t kLengthEscape16 = 0xFFFF;
 constexpr std::uint32_t kLengthEscape32 = 0xFFFFFFFF;
 
-// Reads the primitives of the format and remembers, on the first failure, what was being read and
-// where. After a failure every read fails, so callers can test once per logical item.
+// Reads the primitives of the format and, on a failure, says what was being read and where. The
+// place is kept as plain values and only formatted on failure, since reading must stay fast.
 class ArchiveReader
 {
 public:
@@ -45,18 +46,27 @@ public:
 
     const std::string& Reason() const { return FailureReason; }
 
-    bool U16(std::uint16_t& value, const std::string& what)
+    // Names the part of the file read next: "record 3 of 10", "tree item 7", "magic".
+    void Enter(const char* section, std::optional<std::uint64_t> number = {},
+               std::optional<std::uint64_t> of = {})
+    {
+        Section = section;
+        Number = number;
+        Of = of;
+    }
+
+    bool U16(std::uint16_t& value, const char* what)
     {
         const std::size_t start = Bytes.Offset();
         return Bytes.ReadU16(value) || EndedEarly(what, start, 2);
     }
-    bool U32(std::uint32_t& value, const std::string& what)
+    bool U32(std::uint32_t& value, const char* what)
     {
         const std::size_t start = Bytes.Offset();
         return Bytes.ReadU32(value) || EndedEarly(what, start, 4);
     }
 
-    bool Count(std::uint64_t& value, const std::string& what)
+    bool Count(std::uint64_t& value, const char* what)
     {
         const std::size_t start = Bytes.Offset();
         std::uint16_t word = 0;
@@ -65,7 +75,7 @@ public:
         return EscalatedLength(word, value, what, start);
     }
 
-    bool String(std::u16string& text, const std::string& what)
+    bool String(std::u16string& text, const char* what)
     {
         const std::size_t start = Bytes.Offset();
         std::uint8_t byte = 0;
@@ -101,7 +111,7 @@ public:
 private:
     // The length form shared by counts and string lengths: a u16 below 0xFFFF, else a u32 below
     // 0xFFFFFFFF, else a u64.
-    bool EscalatedLength(std::uint16_t word, std::uint64_t& value, const std::string& what, std::size_t start)
+    bool EscalatedLength(std::uint16_t word, std::uint64_t& value, const char* what, std::size_t start)
     {
         if (word < kLengthEscape16) {
             value = word;
@@ -119,8 +129,7 @@ private:
         return true;
     }
 
-    bool NarrowCharacters(std::uint64_t length, std::u16string& text, const std::string& what,
-                          std::size_t start)
+    bool NarrowCharacters(std::uint64_t length, std::u16string& text, const char* what, std::size_t start)
     {
         std::span<const std::uint8_t> characters;
         if (length > Bytes.Remaining() || !Bytes.ReadBytes(static_cast<std::size_t>(length), characters))
@@ -129,18 +138,30 @@ private:
         return true;
     }
 
-    bool EndedEarly(const std::string& what, std::size_t start, std::size_t needed)
+    std::string Describe(const char* what) const
     {
-        FailureReason = what + " at byte " + std::to_string(start) + ": the file ends after " +
+        std::string place = Section;
+        if (Number)
+            place += " " + std::to_string(*Number);
+        if (Of)
+            place += " of " + std::to_string(*Of);
+        if (what)
+            place += std::string(": ") + what;
+        return place;
+    }
+
+    bool EndedEarly(const char* what, std::size_t start, std::size_t needed)
+    {
+        FailureReason = Describe(what) + " at byte " + std::to_string(start) + ": the file ends after " +
                         std::to_string(Bytes.Offset() - start + Bytes.Remaining()) + " of its " +
                         std::to_string(needed) + " bytes";
         return false;
     }
 
-    bool TooLong(const std::string& what, std::size_t start, std::uint64_t length, const char* unit,
+    bool TooLong(const char* what, std::size_t start, std::uint64_t length, const char* unit,
                  std::size_t left)
     {
-        FailureReason = what + " at byte " + std::to_string(start) + ": string claims " +
+        FailureReason = Describe(what) + " at byte " + std::to_string(start) + ": string claims " +
                         std::to_string(length) + " " + unit + ", only " + std::to_string(left) +
                         " bytes left";
         return false;
@@ -148,6 +169,9 @@ private:
 
     ByteReader Bytes;
     std::string FailureReason;
+    const char* Section = "";
+    std::optional<std::uint64_t> Number;
+    std::optional<std::uint64_t> Of;
 };
 
 class DefinitionReader
@@ -155,8 +179,7 @@ class DefinitionReader
 public:
     DefinitionReader(std::span<const std::uint8_t> bytes, BlockTree& tree, DefinitionTable& table)
         : Archive(bytes), Tree(tree), Table(table)
-    {
-    }
+    {}
 
     ReadOutcome Read()
     {
@@ -164,12 +187,14 @@ public:
         Tree.Clear();
 
         std::u16string magic;
-        if (!Archive.String(magic, "magic"))
+        Archive.Enter("magic");
+        if (!Archive.String(magic, nullptr))
             return Failed();
         if (magic != kDefinitionMagic)
             return {ReadResult::ReadBadMagic, {}};
         std::uint32_t formatWord = 0;
-        if (!Archive.U32(formatWord, "format word"))
+        Archive.Enter("format word");
+        if (!Archive.U32(formatWord, nullptr))
             return Failed();
         if (formatWord != 0)
             return {ReadResult::ReadBadFormatWord, {}};
@@ -191,7 +216,8 @@ private:
         BlockItem* current = nullptr;
         for (std::size_t step = 0;; ++step) {
             std::uint16_t marker = 0;
-            if (!Archive.U16(marker, "tree marker " + std::to_string(step)))
+            Archive.Enter("tree item", step);
+            if (!Archive.U16(marker, "marker"))
                 return ReadResult::ReadFailed;
             if (marker == kMarkerEnd)
                 return ReadResult::ReadOk;
@@ -208,16 +234,16 @@ private:
                 parent = current->Parent();
 
             std::u16string label;
-            if (!Archive.String(label, "label of tree item " + std::to_string(step)))
+            if (!Archive.String(label, "label"))
                 return ReadResult::ReadFailed;
             if (marker != kMarkerTopLevel && marker != kMarkerChild && marker != kMarkerSibling) {
                 std::uint32_t ignored = 0;
-                if (!Archive.U32(ignored, "data of tree item " + std::to_string(step)))
+                if (!Archive.U32(ignored, "data"))
                     return ReadResult::ReadFailed;
                 return ReadResult::ReadBadTreeMarker;
             }
             BlockItem& item = Tree.Append(parent, std::move(label), 0);
-            if (!Archive.U32(item.Data, "data of tree item " + std::to_string(step)))
+            if (!Archive.U32(item.Data, "data"))
                 return ReadResult::ReadFailed;
             current = &item;
         }
@@ -226,37 +252,37 @@ private:
     bool ReadRecords()
     {
         std::uint64_t countPrefix = 0;
-        if (!Archive.Count(countPrefix, "count prefix"))
+        Archive.Enter("count prefix");
+        if (!Archive.Count(countPrefix, nullptr))
             return false;
         Table.CountPrefix = static_cast<std::uint16_t>(countPrefix);
         std::uint64_t count = 0;
-        if (!Archive.Count(count, "record count"))
+        Archive.Enter("record count");
+        if (!Archive.Count(count, nullptr))
             return false;
         // The count is not trusted for any allocation: each record takes at least four bytes, so a
         // false count ends at the end of the file.
         for (std::uint64_t number = 0; number < count; ++number) {
             StringDefinition definition;
-            if (!ReadRecord(definition, "record " + std::to_string(number) + " of " + std::to_string(count)))
+            Archive.Enter("record", number, count);
+            if (!ReadRecord(definition))
                 return false;
             Table.FindOrAddDefinition(definition.Index) = std::move(definition);
         }
         return true;
     }
 
-    bool ReadRecord(StringDefinition& definition, const std::string& record)
+    bool ReadRecord(StringDefinition& definition)
     {
         std::uint32_t mask = 0;
-        if (!Archive.U32(mask, record + ": field mask"))
+        if (!Archive.U32(mask, "field mask"))
             return false;
-        return (!(mask & kFieldIndex) || Archive.U16(definition.Index, record + ": index")) &&
-               (!(mask & kFieldIdentifier) || Archive.String(definition.Identifier, record + ": identifier")) &&
-               (!(mask & kFieldDefaultText) ||
-                Archive.String(definition.DefaultText, record + ": default text")) &&
-               (!(mask & kFieldTranslation) ||
-                Archive.String(definition.Translation, record + ": translation")) &&
-               (!(mask & kFieldDescription) ||
-                Archive.String(definition.Description, record + ": description")) &&
-               (!(mask & kFieldTranslated) || Archive.U32(definition.Translated, record + ": translated flag"));
+        return (!(mask & kFieldIndex) || Archive.U16(definition.Index, "index")) &&
+               (!(mask & kFieldIdentifier) || Archive.String(definition.Identifier, "identifier")) &&
+               (!(mask & kFieldDefaultText) || Archive.String(definition.DefaultText, "default text")) &&
+               (!(mask & kFieldTranslation) || Archive.String(definition.Translation, "translation")) &&
+               (!(mask & kFieldDescription) || Archive.String(definition.Description, "description")) &&
+               (!(mask & kFieldTranslated) || Archive.U32(definition.Translated, "translated flag"));
     }
 
     bool ReadTags()
@@ -265,13 +291,14 @@ private:
         Table.SaveLock = 0;
         for (std::size_t number = 0;; ++number) {
             std::u16string tag;
-            if (!Archive.String(tag, "tag " + std::to_string(number)))
+            Archive.Enter("tag", number);
+            if (!Archive.String(tag, nullptr))
                 return false;
             if (tag.empty())
                 return true;
-            if (tag == u"ver" && !Archive.U16(Table.FirmwareVersion, "value of tag \"ver\""))
+            if (tag == u"ver" && !Archive.U16(Table.FirmwareVersion, "value of \"ver\""))
                 return false;
-            if (tag == u"foni" && !Archive.U32(Table.SaveLock, "value of tag \"foni\""))
+            if (tag == u"foni" && !Archive.U32(Table.SaveLock, "value of \"foni\""))
                 return false;
         }
     }

@@ -1,0 +1,31 @@
+// Feeds arbitrary bytes to the definition file reader. Besides the sanitizers' checks, a complete
+// read must survive a write and a second read unchanged.
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "store/DefinitionFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace orv;
+    BlockTree tree;
+    DefinitionTable table;
+    const ReadOutcome outcome = ReadDefinitionBytes(std::span(data, size), tree, table);
+    if (outcome.Result == ReadResult::ReadFailed && outcome.Reason.empty())
+        std::abort();
+    if (outcome.Result != ReadResult::ReadOk)
+        return 0;
+
+    const auto bytes = WriteDefinitionBytes(tree, table);
+    BlockTree treeAgain;
+    DefinitionTable tableAgain;
+    if (ReadDefinitionBytes(bytes, treeAgain, tableAgain).Result != ReadResult::ReadOk)
+        std::abort();
+    if (!(treeAgain == tree) || !(tableAgain == table))
+        std::abort();
+    if (WriteDefinitionBytes(treeAgain, tableAgain) != bytes)
+        std::abort();
+    return 0;
+}
