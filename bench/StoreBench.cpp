@@ -1,10 +1,9 @@
 // Reading and writing large definition files.
 
-#include <random>
+#include "store/DefinitionFile.h"
 
 #include <benchmark/benchmark.h>
-
-#include "store/DefinitionFile.h"
+#include <random>
 
 namespace orv {
 namespace {

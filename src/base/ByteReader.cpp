@@ -7,8 +7,7 @@ namespace orv {
 
 namespace {
 
-template <typename T>
-T LoadLittleEndian(const std::uint8_t* bytes)
+template <typename T> T LoadLittleEndian(const std::uint8_t* bytes)
 {
     T value = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)

@@ -7,8 +7,7 @@ namespace orv {
 
 namespace {
 
-template <typename T>
-void StoreLittleEndian(std::vector<std::uint8_t>& buffer, T value)
+template <typename T> void StoreLittleEndian(std::vector<std::uint8_t>& buffer, T value)
 {
     for (std::size_t i = 0; i < sizeof(T); ++i)
         buffer.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -16,9 +15,18 @@ void StoreLittleEndian(std::vector<std::uint8_t>& buffer, T value)
 
 } // namespace
 
-void ByteWriter::WriteU16(std::uint16_t value) { StoreLittleEndian(Buffer, value); }
-void ByteWriter::WriteU32(std::uint32_t value) { StoreLittleEndian(Buffer, value); }
-void ByteWriter::WriteU64(std::uint64_t value) { StoreLittleEndian(Buffer, value); }
+void ByteWriter::WriteU16(std::uint16_t value)
+{
+    StoreLittleEndian(Buffer, value);
+}
+void ByteWriter::WriteU32(std::uint32_t value)
+{
+    StoreLittleEndian(Buffer, value);
+}
+void ByteWriter::WriteU64(std::uint64_t value)
+{
+    StoreLittleEndian(Buffer, value);
+}
 
 void ByteWriter::WriteBytes(std::span<const std::uint8_t> bytes)
 {

@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
-
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,14 +39,18 @@ private:
 
 } // namespace
 
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason()
+{
+    return std::strerror(errno);
+}
 
 Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path)
 {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0)
         return Fail(ErrorCode::OpenFailed, "cannot open " + path.string() + ": " + SystemReason());
-    struct stat info {};
+    struct stat info
+    {};
     if (::fstat(file.Get(), &info) != 0)
         return Fail(ErrorCode::ReadFailed, "cannot read " + path.string() + ": " + SystemReason());
     if (S_ISDIR(info.st_mode))

@@ -4,19 +4,18 @@
 // Error with a code and a message that names the thing and the place.
 
 #include <string>
-#include <utility>
-
 #include <tl/expected.hpp>
+#include <utility>
 
 namespace orv {
 
 enum class ErrorCode
 {
-    OpenFailed,     // a file could not be opened
-    ReadFailed,     // reading an open file failed or it ended early
-    WriteFailed,    // creating, writing, flushing or replacing a file failed
-    BadInput,       // malformed content in a file or an argument
-    OutOfRange,     // a value does not fit the format
+    OpenFailed,  // a file could not be opened
+    ReadFailed,  // reading an open file failed or it ended early
+    WriteFailed, // creating, writing, flushing or replacing a file failed
+    BadInput,    // malformed content in a file or an argument
+    OutOfRange,  // a value does not fit the format
 };
 
 struct Error
@@ -25,8 +24,7 @@ struct Error
     std::string Message;
 };
 
-template <typename T>
-using Result = tl::expected<T, Error>;
+template <typename T> using Result = tl::expected<T, Error>;
 
 // Shorthand for returning an error from a function that returns a Result.
 inline tl::unexpected<Error> Fail(ErrorCode code, std::string message)

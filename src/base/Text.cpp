@@ -13,8 +13,14 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, char32_t codePoint)
 {
@@ -115,6 +121,9 @@ Result<std::u16string> FromUtf8(std::string_view text)
     return out;
 }
 
-std::u16string FromAscii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+std::u16string FromAscii(std::string_view text)
+{
+    return std::u16string(text.begin(), text.end());
+}
 
 } // namespace orv

@@ -12,12 +12,12 @@
 //   4  u8  height    1-22
 //   5  width x height pixel bytes, rows top to bottom, each one of 0, 36, 73, ..., 255
 
+#include "base/SearchTable.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
-
-#include "base/SearchTable.h"
 
 namespace orv {
 
@@ -34,7 +34,7 @@ struct Glyph
     std::int8_t YOffset = 0;
     std::uint8_t Width = 0;
     std::uint8_t Height = 0;
-    std::span<const std::uint8_t> Pixels;  // Width * Height bytes
+    std::span<const std::uint8_t> Pixels; // Width * Height bytes
 };
 
 // All five header bytes zero, no pixels: what every lookup without a glyph yields.

@@ -91,7 +91,10 @@ void BlockTree::Remove(BlockItem& item)
     Renumber(owner->ChildItems, row);
 }
 
-void BlockTree::Clear() { Root = std::make_unique<BlockItem>(); }
+void BlockTree::Clear()
+{
+    Root = std::make_unique<BlockItem>();
+}
 
 std::size_t BlockTree::RemoveItemsContaining(std::u16string_view marker)
 {

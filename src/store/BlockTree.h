@@ -50,7 +50,7 @@ public:
 private:
     friend class BlockTree;
 
-    BlockItem* ParentItem = nullptr;  // the tree's hidden root for top-level items
+    BlockItem* ParentItem = nullptr; // the tree's hidden root for top-level items
     std::size_t RowInParent = 0;
     std::vector<std::unique_ptr<BlockItem>> ChildItems;
 };

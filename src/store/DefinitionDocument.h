@@ -3,14 +3,14 @@
 // The loaded definition file: its table and block tree, where it came from, and whether it may be
 // saved. The editor window owns one for its whole life; the command-line tool makes one per file.
 
-#include <filesystem>
-#include <string>
-
 #include "base/Result.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionFile.h"
 #include "store/DefinitionSaving.h"
 #include "store/DefinitionTable.h"
+
+#include <filesystem>
+#include <string>
 
 namespace orv {
 
@@ -19,13 +19,13 @@ inline constexpr const char* kSaveLockWarning = "You won't be able to save the c
 struct LoadOutcome
 {
     ReadResult Result = ReadResult::ReadOk;
-    std::string Reason;       // for ReadFailed
-    bool SaveLocked = false;  // the file's "foni" word was not 0: saving stays disabled (warn the user)
+    std::string Reason;      // for ReadFailed
+    bool SaveLocked = false; // the file's "foni" word was not 0: saving stays disabled (warn the user)
 };
 
 enum class SaveStatus
 {
-    Disabled,  // saving is disabled for this file; nothing was touched
+    Disabled, // saving is disabled for this file; nothing was touched
     Unchanged,
     Replaced,
     ReplacedByCopy,
@@ -37,8 +37,8 @@ public:
     DefinitionTable Table;
     BlockTree Tree;
     std::filesystem::path FilePath;
-    bool Loaded = false;        // the last load succeeded; only then is anything saved
-    bool SaveDisabled = false;  // saving returns at once without touching any file
+    bool Loaded = false;       // the last load succeeded; only then is anything saved
+    bool SaveDisabled = false; // saving returns at once without touching any file
 
     // Reads `FilePath` into the table and tree. Clears `Loaded` and sets `SaveDisabled` first; a
     // complete read with a "foni" word of 0 enables saving, and any complete read sets `Loaded` and

@@ -1,16 +1,15 @@
 #include "store/DefinitionSaving.h"
 
+#include "base/FileIo.h"
+#include "store/DefinitionFile.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "base/FileIo.h"
-#include "store/DefinitionFile.h"
 
 namespace orv {
 
@@ -26,7 +25,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool PathExists(const std::filesystem::path& path)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return ::lstat(path.c_str(), &info) == 0;
 }
 

@@ -4,12 +4,12 @@
 // compared with the file on disk, and replaces it only when different, the old content becoming the
 // newest of nine numbered backups.
 
-#include <filesystem>
-#include <string>
-
 #include "base/Result.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionTable.h"
+
+#include <filesystem>
+#include <string>
 
 namespace orv {
 
@@ -19,9 +19,9 @@ inline constexpr int kBackupGenerations = 9;
 
 enum class SaveOutcome
 {
-    Unchanged,       // the content on disk was already the same; nothing but the temporary file was touched
-    Replaced,        // the old file became backup 1 and the new content took its place
-    ReplacedByCopy,  // as Replaced, but the temporary file could not be renamed and was copied instead
+    Unchanged,      // the content on disk was already the same; nothing but the temporary file was touched
+    Replaced,       // the old file became backup 1 and the new content took its place
+    ReplacedByCopy, // as Replaced, but the temporary file could not be renamed and was copied instead
 };
 
 // "%s.bck%d": the path of backup `generation` of `path`.

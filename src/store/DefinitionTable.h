@@ -2,10 +2,10 @@
 
 // All definitions of one definition file, keyed by index, with the file's header words.
 
+#include "store/StringDefinition.h"
+
 #include <cstdint>
 #include <map>
-
-#include "store/StringDefinition.h"
 
 namespace orv {
 
@@ -14,10 +14,10 @@ inline constexpr std::uint16_t kDefaultFirmwareVersion = 0x110;
 
 struct DefinitionTable
 {
-    std::uint16_t CountPrefix = kDefaultCountPrefix;          // stored before the record count, kept as is
-    std::uint16_t FirmwareVersion = kDefaultFirmwareVersion;  // high byte major, low byte minor
-    std::uint32_t SaveLock = 0;                               // the "foni" word; nonzero forbids saving
-    std::map<std::uint16_t, StringDefinition> Definitions;    // ascending index order
+    std::uint16_t CountPrefix = kDefaultCountPrefix;         // stored before the record count, kept as is
+    std::uint16_t FirmwareVersion = kDefaultFirmwareVersion; // high byte major, low byte minor
+    std::uint32_t SaveLock = 0;                              // the "foni" word; nonzero forbids saving
+    std::map<std::uint16_t, StringDefinition> Definitions;   // ascending index order
 
     // The entry under `index`, added first when missing: empty texts, `Translated` 0, and `Index`
     // set to `index`, so that the entry is saved and read back under the key it was made for.

@@ -11,7 +11,10 @@ std::u16string_view TrimBlanks(std::u16string_view text)
     return text.substr(first, last - first + 1);
 }
 
-bool IsBlank(std::u16string_view text) { return TrimBlanks(text).empty(); }
+bool IsBlank(std::u16string_view text)
+{
+    return TrimBlanks(text).empty();
+}
 
 std::u16string EffectiveText(StringDefinition& definition)
 {
@@ -23,6 +26,9 @@ std::u16string EffectiveText(StringDefinition& definition)
     return definition.Translation.empty() ? definition.DefaultText : definition.Translation;
 }
 
-std::string IndexText(const StringDefinition& definition) { return std::to_string(definition.Index); }
+std::string IndexText(const StringDefinition& definition)
+{
+    return std::to_string(definition.Index);
+}
 
 } // namespace orv

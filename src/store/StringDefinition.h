@@ -11,10 +11,10 @@ namespace orv {
 struct StringDefinition
 {
     std::uint16_t Index = 0;
-    std::u16string Identifier;  // without the "S_" prefix
+    std::u16string Identifier; // without the "S_" prefix
     std::u16string DefaultText;
     std::u16string Translation;
-    std::uint32_t Translated = 0;  // nonzero: the translation is used; files may hold any value
+    std::uint32_t Translated = 0; // nonzero: the translation is used; files may hold any value
     std::u16string Description;
 
     bool operator==(const StringDefinition&) const = default;

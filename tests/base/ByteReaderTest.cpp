@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "base/ByteReader.h"
+
 #include "base/ByteWriter.h"
 #include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
 
 namespace orv {
 namespace {
@@ -51,8 +52,7 @@ TEST(ByteWriter, WritesWhatTheReaderReads)
     writer.WriteU32(0xDEADBEEF);
     writer.WriteU64(0x0102030405060708);
     writer.WriteUtf16(u"\xFFFEz");
-    EXPECT_EQ(test::Hex(writer.Bytes()),
-              "AB 34 12 EF BE AD DE 08 07 06 05 04 03 02 01 FE FF 7A 00");
+    EXPECT_EQ(test::Hex(writer.Bytes()), "AB 34 12 EF BE AD DE 08 07 06 05 04 03 02 01 FE FF 7A 00");
 }
 
 } // namespace

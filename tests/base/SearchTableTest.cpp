@@ -1,10 +1,10 @@
-#include <numeric>
-#include <random>
+#include "base/SearchTable.h"
+
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include "base/SearchTable.h"
-#include "support/TestSupport.h"
+#include <numeric>
+#include <random>
 
 namespace orv {
 namespace {
@@ -19,8 +19,9 @@ std::vector<SearchTableEntry> Build(std::vector<std::uint16_t> keys, std::vector
 TEST(SearchTable, WorkedExamples)
 {
     // Four keys: the root splits 2 + 2 with separator 3, both halves are entries of two leaves.
-    EXPECT_EQ(Build({1, 2, 3, 4}, {100, 200, 300, 400}),
-              (std::vector<SearchTableEntry>{{12, 24, 3, 3}, {L | 100, L | 200, 1, 2}, {L | 300, L | 400, 3, 4}}));
+    EXPECT_EQ(
+        Build({1, 2, 3, 4}, {100, 200, 300, 400}),
+        (std::vector<SearchTableEntry>{{12, 24, 3, 3}, {L | 100, L | 200, 1, 2}, {L | 300, L | 400, 3, 4}}));
     // Three keys: a leaf on the left, the larger half on the right.
     EXPECT_EQ(Build({10, 20, 30}, {7, 8, 9}),
               (std::vector<SearchTableEntry>{{L | 7, 12, 10, 20}, {L | 8, L | 9, 20, 30}}));
@@ -66,9 +67,10 @@ TEST(SearchTable, FindsEveryKeyAndNothingElseForEverySize)
         std::vector<bool> present(65536, false);
         for (std::size_t i = 0; i < count; ++i) {
             present[keys[i]] = true;
-            ASSERT_EQ(FindInSearchTable(entries, keys[i]), values[i]) << "count " << count << " key " << keys[i];
+            ASSERT_EQ(FindInSearchTable(entries, keys[i]), values[i])
+                << "count " << count << " key " << keys[i];
         }
-        for (std::uint32_t key = 0; key < 65536; key += count > 1000 ? 1 : 13) {
+        for (std::uint32_t key = 0; key<65536; key += count> 1000 ? 1 : 13) {
             if (!present[key]) {
                 ASSERT_FALSE(FindInSearchTable(entries, static_cast<std::uint16_t>(key))) << key;
             }

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "base/Text.h"
+
 #include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
 
 namespace orv {
 namespace {

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "font/GlyphTable.h"
+
 #include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
 
 namespace orv {
 namespace {
@@ -14,7 +15,7 @@ Glyph MakeGlyph(std::uint8_t advance, std::int8_t x, std::int8_t y, std::uint8_t
 
 TEST(GlyphTable, RecordsFollowEachOtherAndTheTreeFindsThem)
 {
-    const std::vector<std::uint8_t> a = {0, 36, 73, 109, 146, 182};  // 3 x 2
+    const std::vector<std::uint8_t> a = {0, 36, 73, 109, 146, 182}; // 3 x 2
     const std::vector<std::uint8_t> b = {255};
     const std::vector<std::uint8_t> c = {219, 0};
     GlyphTableBuilder builder;
@@ -27,7 +28,7 @@ TEST(GlyphTable, RecordsFollowEachOtherAndTheTreeFindsThem)
     EXPECT_EQ(test::Hex(font.GlyphStore),
               "04 FF 03 03 02 00 24 49 6D 92 B6 02 00 15 01 01 FF 03 01 00 02 01 DB 00");
     EXPECT_EQ(font.GlyphTree, (std::vector<SearchTableEntry>{{kLeafBit | 0, 12, 0x41, 0x42},
-                                                            {kLeafBit | 11, kLeafBit | 17, 0x42, 0x43}}));
+                                                             {kLeafBit | 11, kLeafBit | 17, 0x42, 0x43}}));
     const Glyph found = FindGlyph(font, u'A');
     EXPECT_EQ(found.Advance, 4);
     EXPECT_EQ(found.XOffset, -1);
@@ -48,7 +49,7 @@ TEST(GlyphTable, EverythingIsEmptyBeforeTheFirstRendering)
 
 TEST(GlyphTable, RecordsThatDoNotFitTheStoreAreEmpty)
 {
-    const std::vector<std::uint8_t> store = {5, 0, 0, 4, 4, 1, 2, 3};  // claims 16 pixels, has 3
+    const std::vector<std::uint8_t> store = {5, 0, 0, 4, 4, 1, 2, 3}; // claims 16 pixels, has 3
     EXPECT_EQ(GlyphAt(store, 0).Advance, 0);
     EXPECT_EQ(GlyphAt(store, 6).Advance, 0);
     EXPECT_EQ(GlyphAt(store, 100).Advance, 0);

@@ -1,9 +1,9 @@
-#include <random>
+#include "store/BlockTree.h"
+
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include "store/BlockTree.h"
-#include "support/TestSupport.h"
+#include <random>
 
 namespace orv {
 namespace {
@@ -83,7 +83,9 @@ TEST(BlockTree, RemovingMarkedItemsInOnePassMatchesTheRestartingWalk)
         const std::size_t before = fast.ItemCount();
         const std::size_t removed = fast.RemoveItemsContaining(u"UNUSED");
         RemoveByRestartingWalk(slow, u"UNUSED");
-        ASSERT_TRUE(fast == slow) << "seed " << seed << "\n" << DescribeTree(fast) << "vs\n" << DescribeTree(slow);
+        ASSERT_TRUE(fast == slow) << "seed " << seed << "\n"
+                                  << DescribeTree(fast) << "vs\n"
+                                  << DescribeTree(slow);
         EXPECT_EQ(before - removed, fast.ItemCount());
         // Rows stay consistent after the filtering.
         for (BlockItem* item = fast.FirstTopLevel(); item; item = item->NextInDisplayOrder())

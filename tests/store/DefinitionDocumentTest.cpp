@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
+#include "store/DefinitionDocument.h"
 
 #include "StoreSamples.h"
-#include "store/DefinitionDocument.h"
+
+#include <gtest/gtest.h>
 
 namespace orv {
 namespace {
@@ -12,11 +13,23 @@ using test::Bytes;
 Bytes WithSaveLock(std::uint32_t lock)
 {
     return test::FileHeader()
-        .U16(0).Utf16String(u"T").U32(3)
-        .U16(0xFFFF).U16(1).U16(1)
-        .U32(0x3F).U16(3).Utf16String(u"ID").Utf16String(u"Text").Utf16String(u"").Utf16String(u"").U32(0)
-        .Utf16String(u"ver").U16(0x104)
-        .Utf16String(u"foni").U32(lock)
+        .U16(0)
+        .Utf16String(u"T")
+        .U32(3)
+        .U16(0xFFFF)
+        .U16(1)
+        .U16(1)
+        .U32(0x3F)
+        .U16(3)
+        .Utf16String(u"ID")
+        .Utf16String(u"Text")
+        .Utf16String(u"")
+        .Utf16String(u"")
+        .U32(0)
+        .Utf16String(u"ver")
+        .U16(0x104)
+        .Utf16String(u"foni")
+        .U32(lock)
         .Utf16String(u"")
         .Take();
 }

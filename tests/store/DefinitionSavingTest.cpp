@@ -1,12 +1,12 @@
-#include <fstream>
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "store/DefinitionSaving.h"
 
 #include "StoreSamples.h"
 #include "store/DefinitionFile.h"
-#include "store/DefinitionSaving.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orv {
 namespace {
@@ -16,7 +16,10 @@ using test::Bytes;
 using test::ReadBytes;
 using test::WriteBytes;
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Text(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
 
 class DefinitionSaving : public ::testing::Test
 {
@@ -63,7 +66,8 @@ TEST_F(DefinitionSaving, NineGenerationsShiftUpAndTheOldestIsDropped)
     ASSERT_EQ(Save().value(), SaveOutcome::Replaced);
     EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("current"));
     for (int generation = 2; generation <= 9; ++generation)
-        EXPECT_EQ(ReadBytes(BackupPath(FilePath, generation)), Text("backup " + std::to_string(generation - 1)));
+        EXPECT_EQ(ReadBytes(BackupPath(FilePath, generation)),
+                  Text("backup " + std::to_string(generation - 1)));
     EXPECT_FALSE(Exists(BackupPath(FilePath, 10)));
 }
 
@@ -96,7 +100,8 @@ TEST_F(DefinitionSaving, AFailedWriteOfTheTemporaryFileTouchesNothing)
     const auto saved = SaveDefinitionFile(Tree, Table, FilePath, full);
     ASSERT_FALSE(saved);
     EXPECT_EQ(saved.error().Code, ErrorCode::WriteFailed);
-    EXPECT_NE(saved.error().Message.find("No space left on device"), std::string::npos) << saved.error().Message;
+    EXPECT_NE(saved.error().Message.find("No space left on device"), std::string::npos)
+        << saved.error().Message;
     EXPECT_EQ(ReadBytes(FilePath), Text("current"));
     EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("one"));
     EXPECT_FALSE(Exists(BackupPath(FilePath, 2)));
@@ -131,8 +136,10 @@ protected:
     void SetUp() override
     {
         DefinitionSaving::SetUp();
-        struct stat here {};
-        struct stat there {};
+        struct stat here
+        {};
+        struct stat there
+        {};
         if (::stat(Directory.Path().c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 ||
             here.st_dev == there.st_dev || ::access("/dev/shm", W_OK) != 0)
             GTEST_SKIP() << "no second writable file system at /dev/shm";
@@ -160,10 +167,11 @@ TEST_F(DefinitionSavingAcrossFileSystems, WhenTheCopyFailsTooTheTemporaryFileIsK
     WriteBytes(FilePath, Text("current"));
     fs::path part = FilePath;
     part += ".part";
-    fs::create_directories(part / "blocker");  // the copy's own temporary name is taken by a directory
+    fs::create_directories(part / "blocker"); // the copy's own temporary name is taken by a directory
     const auto saved = SaveDefinitionFile(Tree, Table, FilePath, OtherTemporary);
     ASSERT_FALSE(saved);
-    EXPECT_NE(saved.error().Message.find(OtherTemporary.string()), std::string::npos) << saved.error().Message;
+    EXPECT_NE(saved.error().Message.find(OtherTemporary.string()), std::string::npos)
+        << saved.error().Message;
     EXPECT_NE(saved.error().Message.find(BackupPath(FilePath, 1).string()), std::string::npos);
     EXPECT_EQ(ReadBytes(OtherTemporary), test::SmallFileBytes());
     EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("current"));
@@ -181,7 +189,7 @@ TEST(CompareFiles, ComparesWholeContentInBlocks)
     content[2999] = 0;
     WriteBytes(other, content);
     EXPECT_EQ(CompareFiles(temporary, other), 1);
-    content.resize(2048);  // a prefix that ends exactly on a block boundary
+    content.resize(2048); // a prefix that ends exactly on a block boundary
     content[2047] = 0x5A;
     WriteBytes(other, content);
     EXPECT_EQ(CompareFiles(temporary, other), 1);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "store/DefinitionTable.h"
+
+#include <gtest/gtest.h>
 
 namespace orv {
 namespace {
@@ -20,7 +20,8 @@ TEST(DefinitionTable, FindOrAddDefinitionAddsAnEntryUnderItsOwnIndex)
 TEST(DefinitionTable, IteratesInNumericOrder)
 {
     DefinitionTable table;
-    for (const std::uint16_t index : {std::uint16_t{0xFFFF}, std::uint16_t{10}, std::uint16_t{2}, std::uint16_t{0}})
+    for (const std::uint16_t index :
+         {std::uint16_t{0xFFFF}, std::uint16_t{10}, std::uint16_t{2}, std::uint16_t{0}})
         table.FindOrAddDefinition(index);
     std::vector<std::uint16_t> order;
     for (const auto& [key, definition] : table.Definitions)
@@ -41,7 +42,7 @@ TEST(DefinitionTable, SwapExchangesAllFourFields)
     EXPECT_EQ(left.CountPrefix, 3);
     EXPECT_EQ(left.FirmwareVersion, 0x104);
     EXPECT_EQ(left.SaveLock, 9u);
-    EXPECT_EQ(&left.Definitions.at(2), rightEntry);  // entries move without being copied
+    EXPECT_EQ(&left.Definitions.at(2), rightEntry); // entries move without being copied
     EXPECT_EQ(right.CountPrefix, kDefaultCountPrefix);
     EXPECT_EQ(right.FirmwareVersion, kDefaultFirmwareVersion);
     EXPECT_EQ(right.Definitions.at(1).DefaultText, u"left");
@@ -54,7 +55,7 @@ TEST(EffectiveText, TrimsAUsedTranslationInPlace)
     EXPECT_EQ(definition.Translation, u"Hello");
 
     definition.Translation = u" \t\r\n ";
-    definition.Translated = 0xFFFFFFFF;  // any nonzero value counts as set
+    definition.Translated = 0xFFFFFFFF; // any nonzero value counts as set
     EXPECT_EQ(EffectiveText(definition), u"Default");
     EXPECT_EQ(definition.Translation, u"");
 }
