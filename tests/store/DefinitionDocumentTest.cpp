@@ -1,11 +1,13 @@
-#include "store/DefinitionDocument.h"
+#include <gtest/gtest.h>
 
 #include "StoreSamples.h"
-
-#include <gtest/gtest.h>
+#include "store/DefinitionDocument.h"
 
 namespace orv {
 namespace {
+
+// Byte vectors are laid out by hand, a field or an item per line.
+// clang-format off
 
 namespace fs = std::filesystem;
 using test::Bytes;
@@ -13,23 +15,11 @@ using test::Bytes;
 Bytes WithSaveLock(std::uint32_t lock)
 {
     return test::FileHeader()
-        .U16(0)
-        .Utf16String(u"T")
-        .U32(3)
-        .U16(0xFFFF)
-        .U16(1)
-        .U16(1)
-        .U32(0x3F)
-        .U16(3)
-        .Utf16String(u"ID")
-        .Utf16String(u"Text")
-        .Utf16String(u"")
-        .Utf16String(u"")
-        .U32(0)
-        .Utf16String(u"ver")
-        .U16(0x104)
-        .Utf16String(u"foni")
-        .U32(lock)
+        .U16(0).Utf16String(u"T").U32(3)
+        .U16(0xFFFF).U16(1).U16(1)
+        .U32(0x3F).U16(3).Utf16String(u"ID").Utf16String(u"Text").Utf16String(u"").Utf16String(u"").U32(0)
+        .Utf16String(u"ver").U16(0x104)
+        .Utf16String(u"foni").U32(lock)
         .Utf16String(u"")
         .Take();
 }
@@ -128,6 +118,8 @@ TEST_F(DefinitionDocumentTest, ClearDefinitionsKeepsCountPrefixAndPath)
     EXPECT_EQ(Document.Table.CountPrefix, 5);
     EXPECT_EQ(Document.FilePath, Directory / "a.strdef");
 }
+
+// clang-format on
 
 } // namespace
 } // namespace orv

@@ -1,12 +1,14 @@
-#include "store/DefinitionFile.h"
+#include <gtest/gtest.h>
 
 #include "StoreSamples.h"
 #include "base/Text.h"
-
-#include <gtest/gtest.h>
+#include "store/DefinitionFile.h"
 
 namespace orv {
 namespace {
+
+// Byte vectors are laid out by hand, a field or an item per line.
+// clang-format off
 
 using test::ByteBuilder;
 using test::Bytes;
@@ -59,31 +61,16 @@ TEST(DefinitionFileWriter, WritesTreeMarkersInDisplayOrder)
     tree.Append(&b, u"b1", 3);
     DefinitionTable table;
     const Bytes expected = FileHeader()
-                               .U16(0)
-                               .Utf16String(u"A")
-                               .U32(0)
-                               .U16(1)
-                               .Utf16String(u"a1")
-                               .U32(1)
-                               .U16(2)
-                               .Utf16String(u"a2")
-                               .U32(2)
+                               .U16(0).Utf16String(u"A").U32(0)
+                               .U16(1).Utf16String(u"a1").U32(1)
+                               .U16(2).Utf16String(u"a2").U32(2)
                                .U16(3)
-                               .U16(2)
-                               .Utf16String(u"B")
-                               .U32(0)
-                               .U16(1)
-                               .Utf16String(u"b1")
-                               .U32(3)
+                               .U16(2).Utf16String(u"B").U32(0)
+                               .U16(1).Utf16String(u"b1").U32(3)
                                .U16(3)
                                .U16(0xFFFF)
-                               .U16(1)
-                               .U16(0)
-                               .Utf16String(u"ver")
-                               .U16(0x110)
-                               .Utf16String(u"foni")
-                               .U32(0)
-                               .Utf16String(u"")
+                               .U16(1).U16(0)
+                               .Utf16String(u"ver").U16(0x110).Utf16String(u"foni").U32(0).Utf16String(u"")
                                .Take();
     EXPECT_EQ(Hex(WriteDefinitionBytes(tree, table)), Hex(expected));
 }
@@ -148,7 +135,7 @@ TEST(DefinitionFileReader, RoundTripKeepsTreeAndTable)
     DefinitionTable table;
     BlockItem& outer = tree.Append(nullptr, u"Menu", 0);
     BlockItem& inner = tree.Append(&outer, u"Sub", 0);
-    tree.Append(&inner, u"Deep", 0x10005); // upper half of the data word is kept too
+    tree.Append(&inner, u"Deep", 0x10005);  // upper half of the data word is kept too
     tree.Append(&outer, u"Second", 7);
     tree.Append(nullptr, u"", 0);
     table.CountPrefix = 0xFFFE;
@@ -166,26 +153,18 @@ TEST(DefinitionFileReader, RoundTripKeepsTreeAndTable)
 TEST(DefinitionFileReader, AcceptsEightBitStringsAndLongLengthForms)
 {
     const Bytes file = ByteBuilder()
-                           .NarrowString("ORVstrdef")
-                           .U32(0)
-                           .U16(0)
-                           .Byte({4, 'B', 0x80, 'c', 0xE9})
-                           .U32(0) // 8-bit label "B€cé"
+                           .NarrowString("ORVstrdef").U32(0)
+                           .U16(0).Byte({4, 'B', 0x80, 'c', 0xE9}).U32(0)  // 8-bit label "B€cé"
                            .U16(0xFFFF)
-                           .U16(0xFFFF)
-                           .U32(7) // count prefix in the u32 form
-                           .U16(0xFFFF)
-                           .U32(0xFFFFFFFF)
-                           .U64(1) // record count in the u64 form
-                           .U32(0x3F)
-                           .U16(9)
-                           .Byte({0xFF, 0x03, 0x00, 'a', 'b', 'c'})                    // 8-bit, u16 length
-                           .Byte({0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00, 'd', 'e'}) // 8-bit, u32 length
-                           .Byte({0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x00, 'x', 0})         // UTF-16, u16 length
-                           .Byte({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0, 0, 0, 'y', 0}) // UTF-16, u32
+                           .U16(0xFFFF).U32(7)                 // count prefix in the u32 form
+                           .U16(0xFFFF).U32(0xFFFFFFFF).U64(1)  // record count in the u64 form
+                           .U32(0x3F).U16(9)
+                           .Byte({0xFF, 0x03, 0x00, 'a', 'b', 'c'})               // 8-bit, u16 length
+                           .Byte({0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00, 'd', 'e'})  // 8-bit, u32 length
+                           .Byte({0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x00, 'x', 0})  // UTF-16, u16 length
+                           .Byte({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0, 0, 0, 'y', 0})  // UTF-16, u32
                            .U32(1)
-                           .Utf16String(u"")
-                           .Take();
+                           .Utf16String(u"").Take();
     ReadBack back = Read(file);
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << back.Outcome.Reason;
     EXPECT_EQ(back.Tree.FirstTopLevel()->Label, u"B\u20ACc\u00E9");
@@ -244,45 +223,32 @@ TEST(DefinitionFileReader, RemovesUnusedItemsWithTheirSubtrees)
 TEST(DefinitionFileReader, RecordsWithMissingFieldsAndRepeatedIndexes)
 {
     const Bytes file = FileHeader()
-                           .U16(0xFFFF)
-                           .U16(1)
-                           .U16(4)
-                           .U32(0x02)
-                           .Utf16String(u"only id") // lands under key 0 with Index 0
-                           .U32(0x01 | 0x04)
-                           .U16(5)
-                           .Utf16String(u"first")
-                           .U32(0xFFFFFF21)
-                           .U16(5)
-                           .U32(3) // bits above 0x20 are ignored
+                           .U16(0xFFFF).U16(1).U16(4)
+                           .U32(0x02).Utf16String(u"only id")  // lands under key 0 with Index 0
+                           .U32(0x01 | 0x04).U16(5).Utf16String(u"first")
+                           .U32(0xFFFFFF21).U16(5).U32(3)  // bits above 0x20 are ignored
                            .U32(0x00)
-                           .Utf16String(u"ver")
-                           .U16(0x104)
-                           .Take();
+                           .Utf16String(u"ver").U16(0x104).Take();
     Bytes complete = file;
     const Bytes tail = ByteBuilder().Utf16String(u"").Take();
     complete.insert(complete.end(), tail.begin(), tail.end());
     ReadBack back = Read(complete);
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << back.Outcome.Reason;
     ASSERT_EQ(back.Table.Definitions.size(), 2u);
-    EXPECT_EQ(back.Table.Definitions.at(0).Identifier, u""); // the empty fourth record replaced it
+    EXPECT_EQ(back.Table.Definitions.at(0).Identifier, u"");  // the empty fourth record replaced it
     EXPECT_EQ(back.Table.Definitions.at(5), (StringDefinition{5, u"", u"", u"", 3, u""}));
 }
 
 TEST(DefinitionFileReader, TagsOtherThanTheirOwnCarryNoValue)
 {
     const Bytes file = FileHeader()
-                           .U16(0xFFFF)
-                           .U16(1)
-                           .U16(0)
+                           .U16(0xFFFF).U16(1).U16(0)
                            .Utf16String(u"abc")
-                           .Utf16String(u"ver")
-                           .U16(0x104)
-                           .Utf16String(u"FONI") // tags are compared with their case
-                           .Utf16String(u"foni")
-                           .U32(7)
+                           .Utf16String(u"ver").U16(0x104)
+                           .Utf16String(u"FONI")  // tags are compared with their case
+                           .Utf16String(u"foni").U32(7)
                            .Utf16String(u"")
-                           .Byte({0xDE, 0xAD}) // anything after the empty tag is not read
+                           .Byte({0xDE, 0xAD})  // anything after the empty tag is not read
                            .Take();
     ReadBack back = Read(file);
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << back.Outcome.Reason;
@@ -317,19 +283,16 @@ TEST(DefinitionFileReader, HugeLengthsFailAtOnceWithAReason)
     struct Case
     {
         const char* What;
-        Bytes Length; // the string's bytes after the magic and format word, as a tree label
+        Bytes Length;  // the string's bytes after the magic and format word, as a tree label
     };
     const Case cases[] = {
         {"8-bit u16", {0xFF, 0xF0, 0xFF}},
-        {"8-bit u64",
-         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {"8-bit u64", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {"UTF-16 u32", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x10}},
-        {"UTF-16 u64",
-         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-          0xFF, 0x7F}},
-        {"UTF-16 u64 doubling wraps",
-         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
-          0x00, 0x80}},
+        {"UTF-16 u64", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                        0xFF, 0x7F}},
+        {"UTF-16 u64 doubling wraps", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00,
+                                       0x00, 0x00, 0x00, 0x00, 0x80}},
     };
     for (const Case& c : cases) {
         Bytes file = FileHeader().U16(0).Take();
@@ -387,6 +350,8 @@ TEST(DefinitionFileReader, LabelShowsTheVersionDividedByAHundred)
     EXPECT_EQ(ReaderLabelText(0x104), "System strings (Fw. ver. 2.60)");
     EXPECT_EQ(ReaderLabelText(0), "System strings (Fw. ver. 0.00)");
 }
+
+// clang-format on
 
 } // namespace
 } // namespace orv
