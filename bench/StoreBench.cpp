@@ -1,9 +1,10 @@
 // Reading and writing large definition files.
 
-#include "store/DefinitionFile.h"
+#include <random>
 
 #include <benchmark/benchmark.h>
-#include <random>
+
+#include "store/DefinitionFile.h"
 
 namespace orv {
 namespace {

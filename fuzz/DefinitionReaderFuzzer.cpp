@@ -1,11 +1,11 @@
 // Feeds arbitrary bytes to the definition file reader. Besides the sanitizers' checks, a complete
 // read must survive a write and a second read unchanged.
 
-#include "store/DefinitionFile.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+
+#include "store/DefinitionFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,8 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -2,12 +2,12 @@
 
 // Whole-file reading and durable writing. Messages name the file and carry the system's reason.
 
-#include "base/Result.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <vector>
+
+#include "base/Result.h"
 
 namespace orv {
 

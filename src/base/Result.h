@@ -4,8 +4,9 @@
 // Error with a code and a message that names the thing and the place.
 
 #include <string>
-#include <tl/expected.hpp>
 #include <utility>
+
+#include <tl/expected.hpp>
 
 namespace orv {
 

@@ -14,14 +14,14 @@
 // entries are in pre-order, entry 0 the root, so every distance is positive. n keys give n - 1
 // entries; there is no form for fewer than two keys.
 
-#include "base/ByteReader.h"
-#include "base/ByteWriter.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
+
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace orv {
 

@@ -2,12 +2,12 @@
 
 // Conversions between the program's UTF-16 texts and the 8-bit encodings it meets at its edges.
 
-#include "base/Result.h"
-
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "base/Result.h"
 
 namespace orv {
 

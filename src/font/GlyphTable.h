@@ -12,12 +12,12 @@
 //   4  u8  height    1-22
 //   5  width x height pixel bytes, rows top to bottom, each one of 0, 36, 73, ..., 255
 
-#include "base/SearchTable.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "base/SearchTable.h"
 
 namespace orv {
 

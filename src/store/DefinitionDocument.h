@@ -3,14 +3,14 @@
 // The loaded definition file: its table and block tree, where it came from, and whether it may be
 // saved. The editor window owns one for its whole life; the command-line tool makes one per file.
 
+#include <filesystem>
+#include <string>
+
 #include "base/Result.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionFile.h"
 #include "store/DefinitionSaving.h"
 #include "store/DefinitionTable.h"
-
-#include <filesystem>
-#include <string>
 
 namespace orv {
 

@@ -1,13 +1,13 @@
 #include "store/DefinitionFile.h"
 
+#include <cstdio>
+#include <limits>
+#include <optional>
+
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
 #include "base/FileIo.h"
 #include "base/Text.h"
-
-#include <cstdio>
-#include <limits>
-#include <optional>
 
 namespace orv {
 

@@ -23,16 +23,16 @@
 //   a u16, a u32 of 0xFFFF..., a u64). Any other u16 is already the 8-bit string's escalating length.
 //   The writer always writes UTF-16: FF FE FF, then the length in its shortest form, then the units.
 
-#include "base/Result.h"
-#include "store/BlockTree.h"
-#include "store/DefinitionTable.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/Result.h"
+#include "store/BlockTree.h"
+#include "store/DefinitionTable.h"
 
 namespace orv {
 

@@ -1,8 +1,8 @@
 #include "store/DefinitionMerge.h"
 
-#include "store/TreeMoves.h"
-
 #include <cstdio>
+
+#include "store/TreeMoves.h"
 
 namespace orv {
 

@@ -4,12 +4,12 @@
 // the working state, and the loaded translations are carried over where the other file has none,
 // losing their "Translated" mark where the default text changed.
 
-#include "store/BlockTree.h"
-#include "store/DefinitionTable.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "store/BlockTree.h"
+#include "store/DefinitionTable.h"
 
 namespace orv {
 

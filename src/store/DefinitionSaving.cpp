@@ -1,15 +1,16 @@
 #include "store/DefinitionSaving.h"
 
-#include "base/FileIo.h"
-#include "store/DefinitionFile.h"
-
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "base/FileIo.h"
+#include "store/DefinitionFile.h"
 
 namespace orv {
 

@@ -4,12 +4,12 @@
 // compared with the file on disk, and replaces it only when different, the old content becoming the
 // newest of nine numbered backups.
 
+#include <filesystem>
+#include <string>
+
 #include "base/Result.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionTable.h"
-
-#include <filesystem>
-#include <string>
 
 namespace orv {
 

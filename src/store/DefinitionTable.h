@@ -2,10 +2,10 @@
 
 // All definitions of one definition file, keyed by index, with the file's header words.
 
-#include "store/StringDefinition.h"
-
 #include <cstdint>
 #include <map>
+
+#include "store/StringDefinition.h"
 
 namespace orv {
 

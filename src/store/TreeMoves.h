@@ -4,10 +4,10 @@
 // A move inserts a new item at the target place, copies the moved item onto it and deletes the old
 // one; the definitions are not touched, since text items carry their index wherever they stand.
 
-#include "store/BlockTree.h"
-
 #include <cstddef>
 #include <optional>
+
+#include "store/BlockTree.h"
 
 namespace orv {
 

@@ -1,9 +1,9 @@
 #include "base/ByteReader.h"
 
+#include <gtest/gtest.h>
+
 #include "base/ByteWriter.h"
 #include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace orv {
 namespace {

@@ -1,10 +1,11 @@
 #include "base/SearchTable.h"
 
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 #include <numeric>
 #include <random>
+
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
 
 namespace orv {
 namespace {

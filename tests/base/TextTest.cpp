@@ -1,8 +1,8 @@
 #include "base/Text.h"
 
-#include "support/TestSupport.h"
-
 #include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
 
 namespace orv {
 namespace {

@@ -1,8 +1,8 @@
 #include "font/GlyphTable.h"
 
-#include "support/TestSupport.h"
-
 #include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
 
 namespace orv {
 namespace {

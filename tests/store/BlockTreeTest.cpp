@@ -1,9 +1,10 @@
 #include "store/BlockTree.h"
 
-#include "support/TestSupport.h"
+#include <random>
 
 #include <gtest/gtest.h>
-#include <random>
+
+#include "support/TestSupport.h"
 
 namespace orv {
 namespace {

@@ -1,7 +1,8 @@
+#include "store/DefinitionDocument.h"
+
 #include <gtest/gtest.h>
 
 #include "StoreSamples.h"
-#include "store/DefinitionDocument.h"
 
 namespace orv {
 namespace {

@@ -1,8 +1,9 @@
+#include "store/DefinitionFile.h"
+
 #include <gtest/gtest.h>
 
 #include "StoreSamples.h"
 #include "base/Text.h"
-#include "store/DefinitionFile.h"
 
 namespace orv {
 namespace {

@@ -1,12 +1,13 @@
 #include "store/DefinitionSaving.h"
 
-#include "StoreSamples.h"
-#include "store/DefinitionFile.h"
-
 #include <fstream>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "StoreSamples.h"
+#include "store/DefinitionFile.h"
 
 namespace orv {
 namespace {

@@ -1,9 +1,9 @@
 #include "store/TreeMoves.h"
 
+#include <gtest/gtest.h>
+
 #include "base/Text.h"
 #include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace orv {
 namespace {

@@ -1,12 +1,12 @@
 #include "support/TestSupport.h"
 
-#include "base/Text.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "base/Text.h"
 
 namespace orv::test {
 

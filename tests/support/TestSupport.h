@@ -2,14 +2,14 @@
 
 // Helpers shared by the tests: byte vectors written by hand, temporary directories, tree printing.
 
-#include "store/BlockTree.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "store/BlockTree.h"
 
 namespace orv::test {
 
