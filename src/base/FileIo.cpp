@@ -56,10 +56,12 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& pat
         return Fail(ErrorCode::ReadFailed, "cannot read " + path.string() + ": " + SystemReason());
     if (S_ISDIR(info.st_mode))
         return Fail(ErrorCode::OpenFailed, "cannot open " + path.string() + ": " + std::strerror(EISDIR));
+    // Devices and pipes can deliver bytes without end (think of /dev/zero); files are what we read.
+    if (!S_ISREG(info.st_mode))
+        return Fail(ErrorCode::OpenFailed, "cannot open " + path.string() + ": not a regular file");
 
     std::vector<std::uint8_t> bytes;
-    if (S_ISREG(info.st_mode))
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
     // Read until the end rather than trusting the size, which can change while we read.
     std::uint8_t chunk[65536];
     for (;;) {

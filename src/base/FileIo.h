@@ -11,7 +11,8 @@
 
 namespace orv {
 
-// The whole content of a file. OpenFailed when it cannot be opened, ReadFailed when reading fails.
+// The whole content of a regular file. OpenFailed when it cannot be opened or is a directory, device
+// or pipe; ReadFailed when reading fails.
 Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
 // Creates or truncates `path`, writes `bytes`, flushes them to the disk and closes the file.
