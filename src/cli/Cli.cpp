@@ -9,6 +9,7 @@
 #include "cli/DefinitionJson.h"
 #include "store/DefinitionDocument.h"
 #include "store/DefinitionFile.h"
+#include "store/DefinitionMerge.h"
 #include "store/DefinitionSaving.h"
 
 namespace orv {
@@ -42,6 +43,13 @@ constexpr const char* kResaveFooter =
     "@orv_txtdefs.strdef.temp in the working directory and replaces the file only when it differs, the\n"
     "previous version becoming FILE.bck1 (older versions move up to FILE.bck9). Files that are not read\n"
     "completely, and files locked against saving, are refused and left untouched.\n";
+
+constexpr const char* kMergeFooter =
+    "Merges OTHER into LOADED as the editor's Merge does: OTHER's tree, identifiers, default texts and\n"
+    "descriptions replace LOADED's, LOADED's translations are carried over where OTHER has none, and a\n"
+    "translation whose default text changed loses its \"Translated\" mark. Then LOADED is saved as closing\n"
+    "the editor does. OTHER is never written. Refused: the same file, a file with an older firmware\n"
+    "version, a file that cannot be read completely.\n";
 
 // Prints the one error line. Control characters (a newline in a file name, say) would split it.
 int ReportError(std::ostream& err, std::string_view message, int status = kExitFailure)
@@ -104,19 +112,9 @@ int RunBuild(const std::string& jsonPath, const std::string& outputPath, std::os
     return kExitSuccess;
 }
 
-int RunResave(const std::string& path, std::ostream& out, std::ostream& err)
+// Saves as closing the editor does and says what happened.
+int ReportSave(DefinitionDocument& document, const std::string& path, std::ostream& out, std::ostream& err)
 {
-    DefinitionDocument document;
-    document.FilePath = path;
-    const auto loaded = document.LoadDefinitionFile();
-    if (!loaded)
-        return ReportError(err, loaded.error().Message);
-    if (loaded->Result != ReadResult::ReadOk)
-        return ReportError(err, DescribeIncompleteRead(path, loaded->Result, loaded->Reason));
-    // The document would refuse quietly; the editor warns, and so do we.
-    if (loaded->SaveLocked)
-        return ReportError(err, path + ": " + kSaveLockWarning);
-
     const auto saved = document.SaveDefinitionFile();
     if (!saved)
         return ReportError(err, saved.error().Message);
@@ -132,6 +130,66 @@ int RunResave(const std::string& path, std::ostream& out, std::ostream& err)
         break;
     }
     return ReportError(err, path + ": saving is disabled for this file");
+}
+
+int RunResave(const std::string& path, std::ostream& out, std::ostream& err)
+{
+    DefinitionDocument document;
+    document.FilePath = path;
+    const auto loaded = document.LoadDefinitionFile();
+    if (!loaded)
+        return ReportError(err, loaded.error().Message);
+    if (loaded->Result != ReadResult::ReadOk)
+        return ReportError(err, DescribeIncompleteRead(path, loaded->Result, loaded->Reason));
+    // The document would refuse quietly; the editor warns, and so do we.
+    if (loaded->SaveLocked)
+        return ReportError(err, path + ": " + kSaveLockWarning);
+
+    return ReportSave(document, path, out, err);
+}
+
+// Two paths for the same file, also when written differently; the editor compares the text only.
+bool IsSameFile(const std::filesystem::path& left, const std::filesystem::path& right)
+{
+    std::error_code error;
+    return left == right || std::filesystem::equivalent(left, right, error);
+}
+
+int RunMerge(const std::string& loadedPath, const std::string& otherPath, bool dryRun, std::ostream& out,
+             std::ostream& err)
+{
+    DefinitionDocument document;
+    document.FilePath = loadedPath;
+    const auto loaded = document.LoadDefinitionFile();
+    if (!loaded)
+        return ReportError(err, loaded.error().Message);
+    if (loaded->Result != ReadResult::ReadOk)
+        return ReportError(err, DescribeIncompleteRead(loadedPath, loaded->Result, loaded->Reason));
+    if (loaded->SaveLocked && !dryRun)
+        return ReportError(err, loadedPath + ": " + kSaveLockWarning);
+    if (IsSameFile(loadedPath, otherPath))
+        return ReportError(err, kMergeSameFileMessage);
+
+    BlockTree otherTree;
+    DefinitionTable otherTable;
+    const auto read = ReadDefinitionFile(otherPath, otherTree, otherTable);
+    if (!read)
+        return ReportError(err, read.error().Message);
+    if (read->Result != ReadResult::ReadOk)
+        return ReportError(err, std::string(kMergeReadFailedMessage) + ": " +
+                                    DescribeIncompleteRead(otherPath, read->Result, read->Reason));
+    if (IsOlderFirmwareVersion(otherTable.FirmwareVersion, document.Table.FirmwareVersion))
+        return ReportError(
+            err, MergeOlderVersionMessage(otherTable.FirmwareVersion, document.Table.FirmwareVersion));
+
+    const MergeSummary summary = MergeDefinitions(document.Tree, document.Table, otherTree, otherTable);
+    out << summary.Kept << " texts kept with their translation\n"
+        << summary.Unmarked << " translations unmarked because the default text changed\n"
+        << summary.Added << " texts new in " << otherPath << "\n"
+        << summary.Removed << " texts removed\n";
+    if (dryRun)
+        return kExitSuccess;
+    return ReportSave(document, loadedPath, out, err);
 }
 
 // CLI11's message with a pointer to the right help. Without a subcommand CLI11 only says that one is
@@ -153,7 +211,7 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     try {
-        CLI::App app{"Reads, writes and re-saves .strdef text definition files.", "strdef"};
+        CLI::App app{"Reads, writes, re-saves and merges .strdef text definition files.", "strdef"};
         app.require_subcommand(1);
         std::string file;
         std::string output;
@@ -171,6 +229,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         resave->add_option("FILE", file, "The .strdef file to re-save")->required();
         resave->footer(kResaveFooter);
 
+        std::string other;
+        bool dryRun = false;
+        CLI::App* merge = app.add_subcommand("merge", "Merge a newer .strdef file into a translated one");
+        merge->add_option("LOADED", file, "The translated .strdef file, saved with the result")->required();
+        merge->add_option("OTHER", other, "The newer .strdef file to merge in")->required();
+        merge->add_flag("--dry-run", dryRun, "Print the summary and write nothing");
+        merge->footer(kMergeFooter);
+
         try {
             // CLI11 takes its arguments last first.
             app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -185,6 +251,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return RunDump(file, out, err);
         if (build->parsed())
             return RunBuild(file, output, err);
+        if (merge->parsed())
+            return RunMerge(file, other, dryRun, out, err);
         return RunResave(file, out, err);
     } catch (const std::exception& error) {
         // Only running out of memory or a broken stream should get here.
