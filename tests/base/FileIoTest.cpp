@@ -1,6 +1,7 @@
+#include "base/FileIo.h"
+
 #include <gtest/gtest.h>
 
-#include "base/FileIo.h"
 #include "support/TestSupport.h"
 
 namespace orv {

@@ -1,0 +1,69 @@
+#pragma once
+
+// Turning a desktop font into the device font: every code point of a CharacterSet is drawn at four
+// times the device size, reduced over 4 x 4 samples to a cell of at most 50 x 22 device pixels with
+// eight grey levels, cropped to its ink and stored as a Glyph record; the GlyphTree is built over the
+// sorted code points.
+//
+// A call from the window or the command-line tool:
+//
+//   CharacterSet characters;
+//   for (auto& [index, definition] : table.Definitions)
+//       characters.AddText(EffectiveText(definition));
+//   const RenderFontResult result = RenderFont(font, characters, OpenChosenFont(chosen));
+//   if (!result.Succeeded())
+//       show result.Message;  // and end the window for TooManyCharacters
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Result.h"
+#include "font/CharacterSet.h"
+#include "font/GlyphTable.h"
+#include "font/Rasteriser.h"
+
+namespace orv {
+
+enum class RenderOutcome
+{
+    Rendered,          // the font holds the glyphs of every code point of the set
+    FontFailed,        // the face could not be found, opened or drawn; the message says why
+    OutOfMemory,       // memory ran out while rendering
+    CoverageFailed,    // the face's character coverage could not be read
+    TooManyCharacters, // the set holds more than kMaxGlyphCount code points
+};
+
+inline constexpr std::string_view kOutOfMemoryMessage = "Out of memory, can't render font!";
+inline constexpr std::string_view kCoverageFailedMessage =
+    "Error while getting the available character codes of the font!";
+inline constexpr std::string_view kTooManyCharactersMessage = "Too many characters, max. is 4096";
+
+struct RenderFontResult
+{
+    RenderOutcome Outcome = RenderOutcome::Rendered;
+    std::string Message;            // failures: the text of the "ERROR" box; empty on success
+    std::size_t CharacterCount = 0; // code points in the set
+
+    bool Succeeded() const { return Outcome == RenderOutcome::Rendered; }
+};
+
+// The Glyph of one drawn character: `bitmap` reduced over 4 x 4 samples from the column of
+// floor(A / 4), quantised to eight grey levels and cropped to its ink (1 x 1 of value 0 without
+// ink), its advance (A + B + C) / 4. The record's pixels are kept in `pixels`.
+Glyph ReduceCharacter(const CoverageBitmap& bitmap, const CharacterWidths& widths,
+                      std::vector<std::uint8_t>& pixels);
+
+// Replaces `font` with the glyphs of `characters` drawn by `rasteriser`. Every failure leaves `font`
+// without glyphs and tables, so that each lookup yields the EmptyGlyph; no exception leaves it.
+RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser);
+
+// The same with a rasteriser that may have failed to open: its error is a FontFailed outcome, with
+// `font` emptied as for any failure.
+RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters,
+                            Result<std::unique_ptr<Rasteriser>> rasteriser);
+
+} // namespace orv

@@ -1,0 +1,148 @@
+#include "font/PreviewCanvas.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+// Three glyphs with ink on rows 10 and 11 of the 22-pixel line:
+//   'I'  advance 2, one column of full ink
+//   'T'  advance 4, three columns: a bar on row 10, a stem on row 11 in a lighter grey
+//   'j'  advance 2, x offset -2: both its columns lie left of the pen, over the glyph before it,
+//        and its top-left pixel is 0
+RenderedFont SampleFont()
+{
+    static const std::vector<std::uint8_t> i = {255, 255};
+    static const std::vector<std::uint8_t> t = {255, 255, 255, 0, 109, 0};
+    static const std::vector<std::uint8_t> j = {0, 182, 219, 182};
+    GlyphTableBuilder builder;
+    builder.Add(u'I', Glyph{2, 0, 10, 1, 2, i});
+    builder.Add(u'T', Glyph{4, 0, 10, 3, 2, t});
+    builder.Add(u'j', Glyph{2, -2, 10, 2, 2, j});
+    return builder.Finish();
+}
+
+// Canvas rows as text: '.' black, '#' full ink, 1-6 the grey levels 36 to 219.
+std::string Rows(const PreviewCanvas& canvas, int first, int last)
+{
+    std::string text;
+    for (int y = first; y <= last; ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const std::uint32_t pixel = canvas.Pixel(x, y);
+            const unsigned grey = pixel & 0xFF;
+            EXPECT_EQ(pixel, grey * 0x010101u) << "not grey at " << x << "," << y;
+            text += grey == 0 ? '.' : grey == 255 ? '#' : char('0' + (grey + 18) / 36);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+int InkedPixels(const PreviewCanvas& canvas)
+{
+    int count = 0;
+    for (std::uint32_t pixel : canvas.Pixels())
+        count += pixel != 0;
+    return count;
+}
+
+TEST(PreviewCanvas, PutPixelClipsSquaresPixelByPixel)
+{
+    PreviewCanvas canvas;
+    canvas.Resize(4, 3);
+    canvas.PutPixel(-1, -1, 0xFFFFFF, 2); // only its bottom-right pixel is inside
+    canvas.PutPixel(3, 1, 0x494949, 3);   // the right column and two rows are outside
+    canvas.PutPixel(1, 1, 0xFFFFFF, 0);
+    canvas.PutPixel(1, 1, 0xFFFFFF, -3);
+    canvas.PutPixel(2147483600, 2147483600, 0xFFFFFF, 100);
+    EXPECT_EQ(Rows(canvas, 0, 2), "#...\n...2\n...2\n");
+}
+
+TEST(PreviewCanvas, TextIsCentredInBothDirections)
+{
+    const RenderedFont font = SampleFont();
+    PreviewCanvas canvas;
+    canvas.Resize(13, 23); // one pixel more than the client area, as the control makes it
+    EXPECT_EQ(MeasureText(font, u"TI", 1), 6);
+    LayoutPreviewText(canvas, font, u"TI", 1, 12, 22);
+    // x = 12 / 2 - 6 / 2 = 3; y = 22 / 2 - 11 = 0, so the ink rows 10 and 11 stay where they are.
+    EXPECT_EQ(Rows(canvas, 9, 12), ".............\n"
+                                   "...###.#.....\n"
+                                   "....3..#.....\n"
+                                   ".............\n");
+    EXPECT_EQ(InkedPixels(canvas), 6);
+
+    // An odd client width: 13 / 2 - 6 / 2 = 3 as well, both divisions truncating.
+    LayoutPreviewText(canvas, font, u"TI", 1, 13, 23);
+    EXPECT_EQ(Rows(canvas, 10, 10), "...###.#.....\n");
+}
+
+TEST(PreviewCanvas, ZoomScalesPixelsAdvancesAndTheLineTop)
+{
+    const RenderedFont font = SampleFont();
+    PreviewCanvas canvas;
+    canvas.Resize(12, 67);
+    EXPECT_EQ(MeasureText(font, u"II", 3), 12);
+    LayoutPreviewText(canvas, font, u"II", 3, 12, 66);
+    // y = 33 - 33 = 0: glyph row 10 covers canvas rows 30 to 32; the pens are at 0 and 6.
+    EXPECT_EQ(Rows(canvas, 29, 36), "............\n"
+                                    "###...###...\n"
+                                    "###...###...\n"
+                                    "###...###...\n"
+                                    "###...###...\n"
+                                    "###...###...\n"
+                                    "###...###...\n"
+                                    "............\n");
+    EXPECT_EQ(InkedPixels(canvas), 36);
+}
+
+TEST(PreviewCanvas, WideTextsLoseBothEnds)
+{
+    const RenderedFont font = SampleFont();
+    PreviewCanvas canvas;
+    canvas.Resize(5, 22);
+    // Width 16 in a 5-pixel area: x = 2 - 8 = -6, so the pens are at -6, -2, 2 and 6; the first
+    // and the last glyph fall outside, the second shows its last column and the third all of it.
+    LayoutPreviewText(canvas, font, u"TTTT", 1, 5, 22);
+    EXPECT_EQ(Rows(canvas, 10, 11), "#.###\n...3.\n");
+}
+
+TEST(PreviewCanvas, NegativeOffsetsOverlapThePreviousGlyphWithoutErasingIt)
+{
+    const RenderedFont font = SampleFont();
+    PreviewCanvas canvas;
+    canvas.Resize(6, 22);
+    DrawPreviewText(canvas, font, 0, 0, u"Ij", 1);
+    // The pen of 'j' is at 2 and its bitmap starts two columns left of it, on the 'I': its ink
+    // covers the 'I' on row 11, its zero pixel leaves the 'I' visible on row 10.
+    EXPECT_EQ(Rows(canvas, 10, 11), "#5....\n65....\n");
+
+    // At the canvas's left edge the glyph loses the column that falls outside.
+    canvas.Clear();
+    DrawPreviewText(canvas, font, 1, 0, u"j", 1);
+    EXPECT_EQ(Rows(canvas, 10, 11), "5.....\n5.....\n");
+}
+
+TEST(PreviewCanvas, UnitsWithoutGlyphsTakeNoRoomAndDrawNothing)
+{
+    const RenderedFont font = SampleFont();
+    PreviewCanvas withBreaks;
+    PreviewCanvas plain;
+    withBreaks.Resize(12, 22);
+    plain.Resize(12, 22);
+    const std::u16string text = u"I\r\nT\u0007\u0008\u25A1\uFFFCI";
+    EXPECT_EQ(MeasureText(font, text, 1), MeasureText(font, u"ITI", 1));
+    LayoutPreviewText(withBreaks, font, text, 1, 12, 22);
+    LayoutPreviewText(plain, font, u"ITI", 1, 12, 22);
+    EXPECT_EQ(Rows(withBreaks, 0, 21), Rows(plain, 0, 21));
+
+    // Before the first rendering nothing has a glyph: the canvas stays black.
+    LayoutPreviewText(plain, RenderedFont{}, u"ITI", 3, 12, 22);
+    EXPECT_EQ(InkedPixels(plain), 0);
+}
+
+} // namespace
+} // namespace orv
