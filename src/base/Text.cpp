@@ -13,14 +13,7 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool IsHighSurrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+} // namespace
 
 void AppendUtf8(std::string& out, char32_t codePoint)
 {
@@ -40,8 +33,6 @@ void AppendUtf8(std::string& out, char32_t codePoint)
         out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
     }
 }
-
-} // namespace
 
 std::u16string DecodeWindows1252(std::span<const std::uint8_t> bytes)
 {

@@ -11,6 +11,18 @@
 
 namespace orv {
 
+inline constexpr bool IsHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+inline constexpr bool IsLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Appends the UTF-8 form of a code point (up to U+10FFFF; surrogates are encoded like any other).
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // Decodes Windows-1252 bytes. The five bytes that the code page leaves unassigned (0x81, 0x8D, 0x8F,
 // 0x90, 0x9D) map to the code points of the same value, as the Windows conversion does.
 std::u16string DecodeWindows1252(std::span<const std::uint8_t> bytes);
