@@ -1,12 +1,21 @@
 #include "cli/Cli.h"
 
+#include <charconv>
 #include <exception>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
 #include "base/FileIo.h"
+#include "base/Text.h"
 #include "cli/DefinitionJson.h"
+#include "cli/FontOption.h"
+#include "cli/GlyphSheet.h"
+#include "cli/PngWriter.h"
+#include "cli/PreviewImage.h"
+#include "cli/ReadMessages.h"
 #include "store/DefinitionDocument.h"
 #include "store/DefinitionFile.h"
 #include "store/DefinitionMerge.h"
@@ -51,6 +60,26 @@ constexpr const char* kMergeFooter =
     "the editor does. OTHER is never written. Refused: the same file, a file with an older firmware\n"
     "version, a file that cannot be read completely.\n";
 
+constexpr const char* kPreviewFooter =
+    "Draws the text as the editor's preview does: the glyphs of the device font made from FONT for the\n"
+    "texts of FILE, centred, in grey levels on black, each glyph pixel a ZOOM x ZOOM square. --index\n"
+    "shows the text that the editor shows for that definition (its translation when marked translated,\n"
+    "trimmed; else its default text); --text shows the given UTF-8 text, rendered together with FILE's\n"
+    "texts as if it were one of them. The image is as large as the editor's preview (226 x 122) unless\n"
+    "--size says otherwise; a text wider than it loses both ends. Characters without a glyph (control\n"
+    "codes, U+FFFC, U+25A1) take no room. The PNG is 8-bit grey. A FONT that is not installed is an\n"
+    "error; no other face is used in its place.\n";
+
+constexpr const char* kGlyphsFooter =
+    "Renders the device font from FONT for the texts of FILE, as the editor's Choose Font does, and\n"
+    "draws every glyph in a grid in ascending code-point order: each cell shows the glyph twice the\n"
+    "device size in grey over its advance (shaded blue) and the code point in hexadecimal under it.\n"
+    "--json prints the glyph records instead, one line per code point:\n"
+    "  {\"codePoint\": 65, \"character\": \"A\", \"advance\": 13, \"xOffset\": 0, \"yOffset\": 3,\n"
+    "   \"width\": 13, \"height\": 15}\n"
+    "With --json, -o is optional; given both, the sheet is written as well. A FONT that is not\n"
+    "installed is an error; no other face is used in its place.\n";
+
 // Prints the one error line. Control characters (a newline in a file name, say) would split it.
 int ReportError(std::ostream& err, std::string_view message, int status = kExitFailure)
 {
@@ -59,29 +88,6 @@ int ReportError(std::ostream& err, std::string_view message, int status = kExitF
         line += static_cast<unsigned char>(character) < 0x20 ? '?' : character;
     err << line << '\n';
     return status;
-}
-
-std::string DescribeIncompleteRead(const std::string& path, ReadResult result, const std::string& reason)
-{
-    std::string description;
-    switch (result) {
-    case ReadResult::ReadOk:
-        description = "read completely";
-        break;
-    case ReadResult::ReadBadMagic:
-        description = "not a definition file (wrong magic)";
-        break;
-    case ReadResult::ReadBadFormatWord:
-        description = "unsupported format word (not 0)";
-        break;
-    case ReadResult::ReadBadTreeMarker:
-        description = "unknown marker in the tree section";
-        break;
-    case ReadResult::ReadFailed:
-        description = "incomplete: " + reason;
-        break;
-    }
-    return path + ": " + description + " (result " + std::to_string(static_cast<int>(result)) + ")";
 }
 
 int RunDump(const std::string& path, std::ostream& out, std::ostream& err)
@@ -192,6 +198,122 @@ int RunMerge(const std::string& loadedPath, const std::string& otherPath, bool d
     return ReportSave(document, loadedPath, out, err);
 }
 
+// A usage error of one subcommand, with a pointer to its help.
+int ReportUsage(std::ostream& err, std::string_view subcommand, const std::string& message)
+{
+    return ReportError(err, message + " (see 'strdef " + std::string(subcommand) + " --help')", kExitUsage);
+}
+
+// A decimal number from 0 to `maximum` written with digits only; nothing else.
+std::optional<int> ParseDecimal(std::string_view text, int maximum)
+{
+    int value = 0;
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value > maximum)
+        return std::nullopt;
+    return value;
+}
+
+// "WIDTHxHEIGHT", each side from 1 to kMaxPreviewSide.
+std::optional<std::pair<int, int>> ParsePreviewSize(std::string_view text)
+{
+    const std::size_t separator = text.find('x');
+    if (separator == std::string_view::npos)
+        return std::nullopt;
+    const auto width = ParseDecimal(text.substr(0, separator), kMaxPreviewSide);
+    const auto height = ParseDecimal(text.substr(separator + 1), kMaxPreviewSide);
+    if (!width || !height || *width == 0 || *height == 0)
+        return std::nullopt;
+    return std::pair{*width, *height};
+}
+
+struct PreviewRequest
+{
+    std::string File;
+    std::string Font;
+    std::string Output;
+    std::optional<std::string> Index;
+    std::optional<std::string> Text;
+    std::string Zoom = "1";
+    std::optional<std::string> Size;
+};
+
+int RunPreview(const PreviewRequest& request, std::ostream& err)
+{
+    constexpr std::string_view kName = "preview";
+    if (request.Index && request.Text)
+        return ReportUsage(err, kName, "--index and --text cannot be used together");
+    if (!request.Index && !request.Text)
+        return ReportUsage(err, kName, "one of --index N and --text TEXT is required");
+    int zoom = kNormalPreviewZoom;
+    if (request.Zoom == "3")
+        zoom = kZoomedPreviewZoom;
+    else if (request.Zoom != "1")
+        return ReportUsage(err, kName, "--zoom must be 1 or 3, not '" + request.Zoom + "'");
+    std::optional<int> index;
+    if (request.Index) {
+        index = ParseDecimal(*request.Index, 0xFFFF);
+        if (!index)
+            return ReportUsage(err, kName,
+                               "--index must be a number from 0 to 65535, not '" + *request.Index + "'");
+    }
+    std::pair size{kPreviewControlWidth, kPreviewControlHeight};
+    if (request.Size) {
+        const auto parsed = ParsePreviewSize(*request.Size);
+        if (!parsed)
+            return ReportUsage(err, kName,
+                               "--size must be WIDTHxHEIGHT with sides from 1 to " +
+                                   std::to_string(kMaxPreviewSide) + ", not '" + *request.Size + "'");
+        size = *parsed;
+    }
+
+    std::u16string text;
+    if (request.Text) {
+        auto decoded = FromUtf8(*request.Text);
+        if (!decoded)
+            return ReportError(err, "--text: " + decoded.error().Message);
+        text = std::move(*decoded);
+    }
+    auto rendered = RenderDefinitionFont(request.File, request.Font, text);
+    if (!rendered)
+        return ReportError(err, rendered.error().Message);
+    if (index) {
+        auto& definitions = rendered->Document.Table.Definitions;
+        const auto found = definitions.find(static_cast<std::uint16_t>(*index));
+        if (found == definitions.end())
+            return ReportError(err, request.File + ": no definition has the index " + std::to_string(*index));
+        text = EffectiveText(found->second);
+    }
+
+    const PngImage image = DrawPreviewImage(rendered->Font, text, zoom, size.first, size.second);
+    if (auto written = WritePngFile(request.Output, image); !written)
+        return ReportError(err, written.error().Message);
+    return kExitSuccess;
+}
+
+int RunGlyphs(const std::string& file, const std::string& font, const std::string& output, bool json,
+              std::ostream& out, std::ostream& err)
+{
+    if (!json && output.empty())
+        return ReportUsage(err, "glyphs", "-o SHEET.png is required unless --json is given");
+    const auto rendered = RenderDefinitionFont(file, font);
+    if (!rendered)
+        return ReportError(err, rendered.error().Message);
+    // The sheet first: a failure then leaves nothing printed that looks like a complete result.
+    if (!output.empty()) {
+        const auto sheet = DrawGlyphSheet(rendered->Font, rendered->CodePoints);
+        if (!sheet)
+            return ReportError(err, file + ": " + sheet.error().Message);
+        if (auto written = WritePngFile(output, *sheet); !written)
+            return ReportError(err, written.error().Message);
+    }
+    if (json)
+        out << GlyphRecordsJson(rendered->Font, rendered->CodePoints);
+    return kExitSuccess;
+}
+
 // CLI11's message with a pointer to the right help. Without a subcommand CLI11 only says that one is
 // required, even when the first argument is a mistyped one or an unknown option.
 std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& args,
@@ -211,7 +333,7 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     try {
-        CLI::App app{"Reads, writes, re-saves and merges .strdef text definition files.", "strdef"};
+        CLI::App app{"Reads, writes, re-saves, merges and previews .strdef text definition files.", "strdef"};
         app.require_subcommand(1);
         std::string file;
         std::string output;
@@ -237,6 +359,39 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         merge->add_flag("--dry-run", dryRun, "Print the summary and write nothing");
         merge->footer(kMergeFooter);
 
+        std::string font;
+        PreviewRequest previewRequest;
+        std::string index;
+        std::string text;
+        std::string size;
+        CLI::App* preview =
+            app.add_subcommand("preview", "Draw a text as the editor's preview shows it (PNG)");
+        preview->add_option("FILE", previewRequest.File, "The .strdef file whose texts the font is made for")
+            ->required();
+        AddFontOption(*preview, previewRequest.Font);
+        CLI::Option* indexOption =
+            preview->add_option("--index", index, "The definition whose text is shown")->type_name("N");
+        CLI::Option* textOption =
+            preview->add_option("--text", text, "The text to show (UTF-8)")->type_name("TEXT");
+        preview->add_option("--zoom", previewRequest.Zoom, "1, or 3 as with \"zoomed\" set (default 1)")
+            ->type_name("1|3");
+        CLI::Option* sizeOption =
+            preview->add_option("--size", size, "The image size in pixels (default 226x122)")
+                ->type_name("WxH");
+        preview->add_option("-o,--output", previewRequest.Output, "The PNG file to write")
+            ->type_name("OUT.png")
+            ->required();
+        preview->footer(kPreviewFooter);
+
+        bool json = false;
+        CLI::App* glyphs =
+            app.add_subcommand("glyphs", "Draw every glyph of the device font in a grid (PNG)");
+        glyphs->add_option("FILE", file, "The .strdef file whose texts the font is made for")->required();
+        AddFontOption(*glyphs, font);
+        glyphs->add_option("-o,--output", output, "The PNG file to write")->type_name("SHEET.png");
+        glyphs->add_flag("--json", json, "Print the glyph records as JSON");
+        glyphs->footer(kGlyphsFooter);
+
         try {
             // CLI11 takes its arguments last first.
             app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -253,6 +408,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return RunBuild(file, output, err);
         if (merge->parsed())
             return RunMerge(file, other, dryRun, out, err);
+        if (preview->parsed()) {
+            // Whether an option was given is what matters, also for an empty --text.
+            if (indexOption->count() > 0)
+                previewRequest.Index = index;
+            if (textOption->count() > 0)
+                previewRequest.Text = text;
+            if (sizeOption->count() > 0)
+                previewRequest.Size = size;
+            return RunPreview(previewRequest, err);
+        }
+        if (glyphs->parsed())
+            return RunGlyphs(file, font, output, json, out, err);
         return RunResave(file, out, err);
     } catch (const std::exception& error) {
         // Only running out of memory or a broken stream should get here.

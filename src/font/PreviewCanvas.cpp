@@ -9,7 +9,10 @@ namespace orv {
 namespace {
 
 // Every glyph pixel byte is a grey level; the preview shows it with red, green and blue all equal.
-constexpr std::uint32_t GreyColour(std::uint8_t value) { return std::uint32_t{value} * 0x010101u; }
+constexpr std::uint32_t GreyColour(std::uint8_t value)
+{
+    return std::uint32_t{value} * 0x010101u;
+}
 
 } // namespace
 
@@ -26,7 +29,10 @@ std::uint32_t PreviewCanvas::Pixel(int x, int y) const
     return CanvasPixels[std::size_t(y) * std::size_t(CanvasWidth) + std::size_t(x)];
 }
 
-void PreviewCanvas::Clear() { std::fill(CanvasPixels.begin(), CanvasPixels.end(), 0u); }
+void PreviewCanvas::Clear()
+{
+    std::fill(CanvasPixels.begin(), CanvasPixels.end(), 0u);
+}
 
 void PreviewCanvas::PutPixel(int x, int y, std::uint32_t colour, int size)
 {

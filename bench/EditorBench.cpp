@@ -1,0 +1,218 @@
+// Speed of the editor window on large files, measured on the real widgets (offscreen unless a
+// platform is named): opening 65,536 definitions until the tree is painted, "Next to be
+// translated" over 65,536 items, and a keystroke in a 1,023-character translation with the preview.
+
+#include <QApplication>
+#include <QTest>
+#include <QTreeView>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "base/FileIo.h"
+#include "editor/BlockTreeModel.h"
+#include "editor/CBitmapRect.h"
+#include "editor/CKV_string_editorDlg.h"
+#include "editor/CTextBox.h"
+#include "store/DefinitionFile.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDefinitionCount = 65536;
+constexpr int kBlockSize = 256;
+constexpr std::size_t kLongTextLength = 1023;
+
+// Opens one fixed file and answers every message with OK, silently.
+class BenchPlatform final : public PlatformServices
+{
+public:
+    QString Path;
+    int MessageCount = 0;
+
+    std::optional<QString> ChooseFileToOpen(QWidget*, const FileDialogRequest&) override { return Path; }
+    std::optional<QString> ChooseFileToSave(QWidget*, const FileDialogRequest&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QFont> ChooseFont(QWidget*) override { return std::nullopt; }
+    MessageAnswer ShowMessage(QWidget*, const Message&) override
+    {
+        ++MessageCount;
+        return MessageAnswer::Ok;
+    }
+    ClipboardOutcome SetClipboardText(const QString&) override { return {}; }
+    int RunCommand(const QString&) override { return 0; }
+};
+
+std::u16string Ascii(const std::string& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+// 65,536 definitions; the tree holds blocks of 256 texts for every index but 0, which no tree
+// item can name. `untranslated` is the one index left unmarked (0: none).
+fs::path WriteLargeFile(const fs::path& path, int untranslated)
+{
+    BlockTree tree;
+    DefinitionTable table;
+    BlockItem* block = nullptr;
+    for (int index = 0; index < kDefinitionCount; ++index) {
+        const std::string number = std::to_string(index);
+        table.Definitions[static_cast<std::uint16_t>(index)] =
+            StringDefinition{static_cast<std::uint16_t>(index),      Ascii("TEXT_" + number),
+                             Ascii("Default text number " + number), Ascii("Uebersetzung Nummer " + number),
+                             index == untranslated ? 0u : 1u,        Ascii("Description of text " + number)};
+        if (index == 0)
+            continue;
+        if (!block || block->ChildCount() == kBlockSize)
+            block = &tree.Append(nullptr, Ascii("Block " + number), 0);
+        tree.Append(block, Ascii("TEXT_" + number), static_cast<std::uint32_t>(index));
+    }
+    const auto bytes = WriteDefinitionBytes(tree, table);
+    if (!WriteFileDurably(path, bytes)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+    return path;
+}
+
+fs::path BenchDirectory()
+{
+    static const fs::path directory = [] {
+        fs::path path = fs::temp_directory_path() / "orv-editor-bench";
+        fs::create_directories(path);
+        return path;
+    }();
+    return directory;
+}
+
+// A window with the file open, shown and painted.
+struct OpenWindow
+{
+    BenchPlatform Platform;
+    CKV_string_editorDlg Window{Platform};
+
+    explicit OpenWindow(const fs::path& path)
+    {
+        Platform.Path = QString::fromStdString(path.string());
+        Window.show();
+        Window.OnOpen();
+        QApplication::processEvents();
+    }
+    ~OpenWindow() { Window.Document.Loaded = false; } // closing saves nothing
+
+    QTreeView* Tree() { return static_cast<QTreeView*>(Window.Control(kIdDefinitionsTree)); }
+    void Select(const BlockItem* item) { Tree()->setCurrentIndex(Window.TreeModel().IndexOf(item)); }
+};
+
+void OpenFileUntilTheTreeIsShown(benchmark::State& state)
+{
+    const fs::path path = WriteLargeFile(BenchDirectory() / "large.strdef", 0);
+    BenchPlatform platform;
+    platform.Path = QString::fromStdString(path.string());
+    CKV_string_editorDlg window(platform);
+    window.show();
+    QApplication::processEvents();
+    auto* tree = static_cast<QTreeView*>(window.Control(kIdDefinitionsTree));
+    for (auto _ : state) {
+        window.OnOpen();
+        tree->viewport()->repaint();
+        QApplication::processEvents();
+    }
+    if (window.Document.Table.Definitions.size() != kDefinitionCount || platform.MessageCount != 0)
+        state.SkipWithError("the file did not load");
+    window.Document.Loaded = false;
+}
+BENCHMARK(OpenFileUntilTheTreeIsShown)->Unit(benchmark::kMillisecond);
+
+void NextToBeTranslatedFindingNothing(benchmark::State& state)
+{
+    OpenWindow open(WriteLargeFile(BenchDirectory() / "translated.strdef", 0));
+    open.Select(open.Window.Document.Tree.FirstTopLevel());
+    for (auto _ : state)
+        open.Window.OnNextToBeTranslated(); // a full round, then the message
+    state.counters["items"] = static_cast<double>(open.Window.Document.Tree.ItemCount());
+    if (open.Platform.MessageCount != static_cast<int>(state.iterations()))
+        state.SkipWithError("the search found something");
+}
+BENCHMARK(NextToBeTranslatedFindingNothing)->Unit(benchmark::kMillisecond);
+
+void NextToBeTranslatedFindingTheLastText(benchmark::State& state)
+{
+    OpenWindow open(WriteLargeFile(BenchDirectory() / "last.strdef", kDefinitionCount - 1));
+    const BlockTree& tree = open.Window.Document.Tree;
+    for (auto _ : state) {
+        state.PauseTiming();
+        open.Tree()->collapseAll();
+        open.Select(tree.FirstTopLevel());
+        state.ResumeTiming();
+        open.Window.OnNextToBeTranslated(); // walks to the end, expands its block, selects it
+        QApplication::processEvents();
+    }
+    if (open.Window.CurrentDefinition != &open.Window.Document.Table.Definitions.at(kDefinitionCount - 1))
+        state.SkipWithError("the last text was not selected");
+}
+BENCHMARK(NextToBeTranslatedFindingTheLastText)->Unit(benchmark::kMillisecond);
+
+// Glyphs for printable ASCII, 6 x 9 pixels of grey, advance 7: enough ink to make the preview
+// work like a real font does.
+RenderedFont AsciiFont()
+{
+    static const std::vector<std::uint8_t> pixels(6 * 9, 182);
+    GlyphTableBuilder builder;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        builder.Add(c, Glyph{7, 0, 6, 6, 9, pixels});
+    return builder.Finish();
+}
+
+void KeystrokeInALongTranslation(benchmark::State& state)
+{
+    const fs::path path = WriteLargeFile(BenchDirectory() / "keystroke.strdef", 0);
+    OpenWindow open(path);
+    open.Window.DeviceFont = AsciiFont();
+    // Text 1 gets a long translation with some line breaks, marked, so that the preview shows it.
+    std::u16string text;
+    while (text.size() < kLongTextLength)
+        text += text.size() % 200 == 100 ? u"\r\n" : u"The quick brown fox jumps over the lazy dog. ";
+    text.resize(kLongTextLength);
+    text.back() = u'.'; // no trailing blank for the preview to trim
+    open.Window.Document.Table.Definitions.at(1).Translation = text;
+    open.Select(open.Window.Document.Tree.FirstTopLevel()->Child(0));
+    auto* box = static_cast<CTextBox*>(open.Window.Control(kIdTranslationBox));
+    box->setFocus();
+    box->moveCursor(QTextCursor::End);
+    QApplication::processEvents();
+
+    bool typed = false;
+    for (auto _ : state) {
+        // Alternately a letter and its deletion, each painted with the preview before the next.
+        QTest::keyClick(box, typed ? Qt::Key_Backspace : Qt::Key_X);
+        typed = !typed;
+        QApplication::processEvents();
+    }
+    const std::size_t length = open.Window.Document.Table.Definitions.at(1).Translation.size();
+    if (length != kLongTextLength && length != kLongTextLength + 1)
+        state.SkipWithError("the keystrokes did not reach the translation");
+}
+BENCHMARK(KeystrokeInALongTranslation)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace orv
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(orv::BenchDirectory(), ignored);
+    return 0;
+}

@@ -1,0 +1,54 @@
+#include "editor/CBlockTreeView.h"
+
+#include <QMouseEvent>
+#include <QStyleFactory>
+
+namespace orv {
+
+CBlockTreeView::CBlockTreeView(QWidget* parent) : QTreeView(parent)
+{
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    // No menu of its own, and none of the window's either.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    // The Windows style draws the dotted lines between items and the boxed expand buttons that
+    // the default style leaves out.
+    if (QStyle* lines = QStyleFactory::create(QStringLiteral("Windows"))) {
+        lines->setParent(this);
+        setStyle(lines);
+    }
+}
+
+void CBlockTreeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void CBlockTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void CBlockTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+} // namespace orv

@@ -1,0 +1,99 @@
+#include "editor/QtPlatformServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace orv {
+
+namespace {
+
+std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& request,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(request.Filter);
+    dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.InitialName.isEmpty())
+        dialog.selectFile(request.InitialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+std::optional<QString> QtPlatformServices::ChooseFileToOpen(QWidget* owner, const FileDialogRequest& request)
+{
+    return RunFileDialog(owner, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtPlatformServices::ChooseFileToSave(QWidget* owner, const FileDialogRequest& request)
+{
+    return RunFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+std::optional<QFont> QtPlatformServices::ChooseFont(QWidget* owner)
+{
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, QFont(), owner, QString(), QFontDialog::ScalableFonts);
+    if (!chosen)
+        return std::nullopt;
+    return font;
+}
+
+MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& message)
+{
+    const QMessageBox::StandardButtons buttons =
+        message.Buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox box(BoxIcon(message.Icon), message.Caption, message.Text, buttons, owner);
+    if (!message.Details.isEmpty())
+        box.setDetailedText(message.Details);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        return message.Buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+}
+
+ClipboardOutcome QtPlatformServices::SetClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard)
+        return {ClipboardStatus::CannotOpen, 0};
+    clipboard->setText(text, QClipboard::Clipboard);
+    return {};
+}
+
+int QtPlatformServices::RunCommand(const QString& commandLine)
+{
+    return QProcess::execute(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), commandLine});
+}
+
+} // namespace orv
