@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleFactory>
+#include <new>
 
 #include "editor/ApplicationIcon.h"
 #include "editor/BlockTreeModel.h"
@@ -20,7 +22,11 @@
 #include "editor/CBitmapRect.h"
 #include "editor/CBlockTreeView.h"
 #include "editor/CTextBox.h"
+#include "font/CharacterSet.h"
+#include "font/FreeTypeRasteriser.h"
 #include "font/PreviewCanvas.h"
+#include "font/RenderFont.h"
+#include "store/DefinitionMerge.h"
 
 namespace orv {
 
@@ -94,6 +100,42 @@ QString SpecialCharacterLabel(const SpecialCharacter& entry)
     if (entry.Character == kCheckCharacter)
         return QString::fromLatin1(kCheckLabel);
     return QString(QChar(entry.Character)) + QString::fromLatin1(entry.Suffix);
+}
+
+Message ErrorMessage(const QString& text)
+{
+    return {text, QStringLiteral("ERROR"), MessageIcon::Error};
+}
+
+Message Notification(const QString& text)
+{
+    return {text, QStringLiteral("Notification"), MessageIcon::Information};
+}
+
+// The family as fontconfig knows it. Qt names a family that several foundries offer as
+// "Family [Foundry]"; the foundry is not part of the name that finds the face.
+std::u16string PickedFamily(const QFont& font)
+{
+    QString family = font.family();
+    const qsizetype foundry = family.lastIndexOf(QLatin1String(" ["));
+    if (foundry > 0 && family.endsWith(QLatin1Char(']')))
+        family.truncate(foundry);
+    return ToU16(family);
+}
+
+// The chosen face at the height ChosenFont carries, as the Translation box shows it.
+QFont ShownFont(const ChosenFont& chosen)
+{
+    QFont font;
+    font.setFamilies({ToQString(chosen.FaceName)});
+    if (chosen.Weight != kWeightDontCare)
+        font.setWeight(static_cast<QFont::Weight>(chosen.Weight));
+    font.setItalic(chosen.Italic);
+    if (chosen.Stretch != kStretchDontCare)
+        font.setStretch(chosen.Stretch);
+    if (chosen.Height > 0)
+        font.setPixelSize(chosen.Height);
+    return font;
 }
 
 } // namespace
@@ -238,6 +280,17 @@ void CKV_string_editorDlg::CreateControls()
     Hide(ScratchTreeView);
 }
 
+template <typename Handler> auto CKV_string_editorDlg::Guarded(Handler handler)
+{
+    return [this, handler] {
+        try {
+            (this->*handler)();
+        } catch (const std::exception& failure) {
+            ReportFailure(failure);
+        }
+    };
+}
+
 void CKV_string_editorDlg::ConnectControls()
 {
     auto button = [this](int id) { return static_cast<QPushButton*>(Controls.at(id)); };
@@ -249,28 +302,40 @@ void CKV_string_editorDlg::ConnectControls()
                 QItemSelectionModel* selection = DefinitionsTree->selectionModel();
                 if (current.isValid() && !selection->isSelected(current))
                     selection->select(current, QItemSelectionModel::ClearAndSelect);
-                if (!RestoringSelection)
+                if (RestoringSelection)
+                    return;
+                try {
                     OnTreeSelChanged();
+                } catch (const std::exception& failure) {
+                    ReportFailure(failure);
+                }
             });
-    connect(TranslationBox, &CTextBox::UserEdited, this, &CKV_string_editorDlg::OnTranslationChanged);
-    connect(TranslationBox, &CTextBox::FocusLost, this, &CKV_string_editorDlg::CommitTranslationBox);
-    connect(TranslatedBox, &QCheckBox::clicked, this, &CKV_string_editorDlg::OnTranslatedClicked);
-    connect(button(kIdCopyDefaultText), &QPushButton::clicked, this,
-            &CKV_string_editorDlg::OnCopyDefaultText);
-    connect(button(kIdInsert), &QPushButton::clicked, this, &CKV_string_editorDlg::OnInsertSpecialCharacter);
-    connect(button(kIdCopyIdentifier), &QPushButton::clicked, this, &CKV_string_editorDlg::OnCopyIdentifier);
-    connect(button(kIdNext), &QPushButton::clicked, this, &CKV_string_editorDlg::OnNext);
-    connect(button(kIdNextToBeTranslated), &QPushButton::clicked, this,
-            &CKV_string_editorDlg::OnNextToBeTranslated);
-    connect(button(kIdOpen), &QPushButton::clicked, this, &CKV_string_editorDlg::OnOpen);
-    connect(button(kIdLoad), &QPushButton::clicked, this, &CKV_string_editorDlg::OnLoad);
-    connect(ZoomedBox, &QCheckBox::clicked, this, &CKV_string_editorDlg::OnZoomed);
-    connect(button(kIdChooseFont), &QPushButton::clicked, this, &CKV_string_editorDlg::OnChooseFont);
-    connect(button(kIdMerge), &QPushButton::clicked, this, &CKV_string_editorDlg::OnMerge);
-    connect(button(kIdExportWithFont), &QPushButton::clicked, this, &CKV_string_editorDlg::OnExportWithFont);
-    connect(button(kIdDefaultButton), &QPushButton::clicked, this, &CKV_string_editorDlg::OnDefaultButton);
+    connect(TranslationBox, &CTextBox::UserEdited, this,
+            Guarded(&CKV_string_editorDlg::OnTranslationChanged));
+    connect(TranslationBox, &CTextBox::FocusLost, this, Guarded(&CKV_string_editorDlg::CommitTranslationBox));
+    connect(TranslatedBox, &QCheckBox::clicked, this, Guarded(&CKV_string_editorDlg::OnTranslatedClicked));
+    const std::pair<int, void (CKV_string_editorDlg::*)()> buttons[] = {
+        {kIdCopyDefaultText, &CKV_string_editorDlg::OnCopyDefaultText},
+        {kIdInsert, &CKV_string_editorDlg::OnInsertSpecialCharacter},
+        {kIdCopyIdentifier, &CKV_string_editorDlg::OnCopyIdentifier},
+        {kIdMoveUp, &CKV_string_editorDlg::OnMoveUp},
+        {kIdMoveDown, &CKV_string_editorDlg::OnMoveDown},
+        {kIdMoveOut, &CKV_string_editorDlg::OnMoveOut},
+        {kIdMoveIntoNext, &CKV_string_editorDlg::OnMoveIntoNext},
+        {kIdNext, &CKV_string_editorDlg::OnNext},
+        {kIdNextToBeTranslated, &CKV_string_editorDlg::OnNextToBeTranslated},
+        {kIdOpen, &CKV_string_editorDlg::OnOpen},
+        {kIdLoad, &CKV_string_editorDlg::OnLoad},
+        {kIdChooseFont, &CKV_string_editorDlg::OnChooseFont},
+        {kIdMerge, &CKV_string_editorDlg::OnMerge},
+        {kIdExportWithFont, &CKV_string_editorDlg::OnExportWithFont},
+        {kIdDefaultButton, &CKV_string_editorDlg::OnDefaultButton},
+    };
+    for (const auto& [id, handler] : buttons)
+        connect(button(id), &QPushButton::clicked, this, Guarded(handler));
+    connect(ZoomedBox, &QCheckBox::clicked, this, Guarded(&CKV_string_editorDlg::OnZoomed));
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, &CKV_string_editorDlg::OnAbout);
+    connect(help, &QShortcut::activated, this, Guarded(&CKV_string_editorDlg::OnAbout));
 }
 
 QWidget* CKV_string_editorDlg::Control(int id) const
@@ -530,11 +595,15 @@ void CKV_string_editorDlg::OnNextToBeTranslated()
               QStringLiteral("Search result"), MessageIcon::Information});
 }
 
+std::optional<QString> CKV_string_editorDlg::ChooseDefinitionFile()
+{
+    return Services.ChooseFileToOpen(this, FileDialogRequest{QString::fromLatin1(kFileFilter),
+                                                             QString::fromLatin1(kFileSuffix), QString()});
+}
+
 void CKV_string_editorDlg::OnOpen()
 {
-    const auto chosen =
-        Services.ChooseFileToOpen(this, FileDialogRequest{QString::fromLatin1(kFileFilter),
-                                                          QString::fromLatin1(kFileSuffix), QString()});
+    const auto chosen = ChooseDefinitionFile();
     if (!chosen)
         return;
     Document.FilePath = ToPath(*chosen);
@@ -591,9 +660,150 @@ void CKV_string_editorDlg::OnAbout()
     about.exec();
 }
 
-void CKV_string_editorDlg::OnChooseFont() {}
+void CKV_string_editorDlg::OnChooseFont()
+{
+    RenderFont();
+}
 
-void CKV_string_editorDlg::OnMerge() {}
+void CKV_string_editorDlg::RenderFont()
+{
+    if (!Document.Loaded)
+        return;
+    if (RenderSilently && !ChosenFont.IsChosen())
+        return;
+    // A picker cancelled below leaves no font chosen, so that the export refuses to run.
+    if (!RenderSilently)
+        ChosenFont.FaceName.clear();
+    // Taken before the picker: the effective texts of translated definitions are trimmed in
+    // place, also when the picker is then cancelled.
+    CharacterSet characters;
+    for (auto& [index, definition] : Document.Table.Definitions)
+        characters.AddText(EffectiveText(definition));
+
+    if (!RenderSilently) {
+        const std::optional<QFont> picked = Services.ChooseFont(this);
+        if (!picked)
+            return;
+        // The size chosen in the picker plays no part: rendering always uses the device's cell.
+        auto chosen =
+            MakeChosenFont(PickedFamily(*picked), picked->weight(), picked->italic(), picked->stretch());
+        if (!chosen) {
+            Tell(ErrorMessage(QString::fromStdString(chosen.error().Message)));
+            return;
+        }
+        ChosenFont = std::move(*chosen);
+    }
+
+    const RenderFontResult result = orv::RenderFont(DeviceFont, characters, OpenChosenFont(ChosenFont));
+    if (!result.Succeeded()) {
+        Tell(ErrorMessage(QString::fromStdString(result.Message)));
+        // Closing saves the loaded file as every other way of closing does.
+        if (result.Outcome == RenderOutcome::TooManyCharacters)
+            reject();
+        return;
+    }
+    UpdatePreview();
+    // From now on translations are typed in the chosen face, at the size of the other boxes.
+    ChosenFont.Height = QFontInfo(DefaultTextBox->font()).pixelSize();
+    TranslationBox->setFont(ShownFont(ChosenFont));
+    RenderSilently = false;
+}
+
+void CKV_string_editorDlg::OnMoveUp()
+{
+    MoveSelectedItem(MoveKind::Up);
+}
+
+void CKV_string_editorDlg::OnMoveDown()
+{
+    MoveSelectedItem(MoveKind::Down);
+}
+
+void CKV_string_editorDlg::OnMoveOut()
+{
+    MoveSelectedItem(MoveKind::Out);
+}
+
+void CKV_string_editorDlg::OnMoveIntoNext()
+{
+    MoveSelectedItem(MoveKind::IntoNext);
+}
+
+void CKV_string_editorDlg::MoveSelectedItem(MoveKind kind)
+{
+    BlockItem* selected = SelectedItem();
+    if (!selected || !FindMoveTarget(Document.Tree, *selected, kind))
+        return;
+    // The selection leaves the old item before it goes, quietly: were the view to pass it on to a
+    // neighbour, showing that neighbour could add a definition for it or unmark it.
+    RestoringSelection = true;
+    DefinitionsTree->selectionModel()->clear();
+    RestoringSelection = false;
+    BlockItem* moved = nullptr;
+    try {
+        moved = DefinitionsModel->MoveItem(*selected, kind);
+    } catch (const std::bad_alloc&) {
+        // The tree is as it was; so is the selection, which the failure is reported beside.
+        RestoreSelection(selected);
+        throw;
+    }
+    // Selecting the new item shows its definition; a new item starts collapsed.
+    Select(moved);
+}
+
+void CKV_string_editorDlg::OnMerge()
+{
+    if (!Document.Loaded)
+        return;
+    const auto chosen = ChooseDefinitionFile();
+    if (!chosen)
+        return;
+    const std::filesystem::path otherPath = ToPath(*chosen);
+    // The very same text only: the same file named another way is merged like any other.
+    if (otherPath.native() == Document.FilePath.native()) {
+        Tell(Notification(QString::fromLatin1(kMergeSameFileMessage)));
+        return;
+    }
+
+    DefinitionTable otherTable;
+    ScratchModel->BeginReset();
+    auto read = ReadDefinitionFile(otherPath, ScratchTree, otherTable);
+    ScratchModel->EndReset();
+    if (!read) {
+        ShowError(read.error());
+        return;
+    }
+    if (read->Result != ReadResult::ReadOk) {
+        if (read->Result == ReadResult::ReadFailed)
+            Tell({QStringLiteral("can't load file"), QStringLiteral("ERROR"), MessageIcon::Error,
+                  MessageButtons::Ok, QString::fromStdString(read->Reason)});
+        Tell(ErrorMessage(QString::fromLatin1(kMergeReadFailedMessage)));
+        return;
+    }
+    // A complete read puts its version text above the tree, as every read does; the title
+    // function replaces it below either way.
+    TreeLabel->setText(QString::fromStdString(ReaderLabelText(otherTable.FirmwareVersion)));
+    const std::uint16_t loadedVersion = Document.Table.FirmwareVersion;
+    if (IsOlderFirmwareVersion(otherTable.FirmwareVersion, loadedVersion)) {
+        Tell(Notification(
+            QString::fromStdString(MergeOlderVersionMessage(otherTable.FirmwareVersion, loadedVersion))));
+        UpdateTitle();
+        return;
+    }
+
+    // Merged into copies first: should memory run out, the loaded table and tree stay whole.
+    // Taking the result over then cannot fail.
+    BlockTree mergedTree;
+    DefinitionTable mergedTable = Document.Table;
+    MergeDefinitions(mergedTree, mergedTable, ScratchTree, otherTable);
+    CurrentDefinition = nullptr;
+    DefinitionsModel->BeginReset();
+    Document.Tree = std::move(mergedTree);
+    swap(Document.Table, mergedTable);
+    DefinitionsModel->EndReset();
+    ShowNoDefinition();
+    UpdateTitle();
+}
 
 void CKV_string_editorDlg::OnExportWithFont() {}
 
@@ -642,6 +852,20 @@ MessageAnswer CKV_string_editorDlg::Tell(const Message& message)
 void CKV_string_editorDlg::ShowError(const Error& error)
 {
     Tell({QString::fromStdString(error.Message), QString::fromLatin1(kProgramName), MessageIcon::Error});
+}
+
+void CKV_string_editorDlg::ReportFailure(const std::exception& failure)
+{
+    // What the framework would report for a command that failed: the operations keep the document
+    // whole when memory runs out, so the work can go on.
+    const QString text = dynamic_cast<const std::bad_alloc*>(&failure)
+                             ? QStringLiteral("Out of memory: the command was not completed.")
+                             : QString::fromLocal8Bit(failure.what());
+    try {
+        Tell({text, QString::fromLatin1(kProgramName), MessageIcon::Error});
+    } catch (const std::exception&) {
+        // Not even the message could be shown; the command has ended all the same.
+    }
 }
 
 } // namespace orv

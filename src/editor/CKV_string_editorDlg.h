@@ -7,14 +7,18 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <exception>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "editor/DialogUnits.h"
 #include "editor/PlatformServices.h"
+#include "font/ChosenFont.h"
 #include "font/GlyphTable.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionDocument.h"
+#include "store/TreeMoves.h"
 
 class QCheckBox;
 class QComboBox;
@@ -88,6 +92,8 @@ public:
     BlockTree ScratchTree;       // the hidden second tree that a merge reads into
     StringDefinition* CurrentDefinition = nullptr; // into Document.Table; none after every emptying
     RenderedFont DeviceFont;                       // the rendered font the preview draws with
+    orv::ChosenFont ChosenFont;                    // the picked desktop font; no face name: none chosen
+    bool RenderSilently = false; // RenderFont reuses ChosenFont without the picker; cleared on success
     int PreviewZoom = kNormalZoom;
     std::filesystem::path TemporaryPath = kTemporaryFileName; // where saving writes first
 
@@ -113,6 +119,10 @@ public:
 
     // Redraws the preview with the text of CurrentDefinition, centred; black when there is none.
     void UpdatePreview();
+    // Renders every character the texts need in ChosenFont (asking for the font first unless
+    // RenderSilently is set) into DeviceFont, then redraws the preview and clears RenderSilently.
+    // Shows what went wrong and keeps RenderSilently on failure; too many characters end the window.
+    void RenderFont();
 
     // A command of the window's menu: kAboutCommandId opens the About box.
     void OnSysCommand(int id);
@@ -132,10 +142,16 @@ public:
     void OnZoomed();
     void OnDefaultButton();
     void OnAbout();
-    // Font rendering, merging and the export come with their own operations; until then the
-    // buttons do nothing.
     void OnChooseFont();
+    // The moves of the selected item with its subtree; each does nothing when the neighbour it
+    // needs is missing. The moved item comes back selected and collapsed.
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnMoveOut();
+    void OnMoveIntoNext();
+    // Merges a newer definition file that the user picks into the loaded one.
     void OnMerge();
+    // The export comes with its own operations; until then the button does nothing.
     void OnExportWithFont();
 
     // Closing: saves a loaded file first; when that fails, asks whether to close all the same.
@@ -157,8 +173,14 @@ private:
     // CurrentDefinition becomes none and the boxes are cleared as for a block.
     void ShowNoDefinition();
     void RestoreSelection(const BlockItem* item);
+    void MoveSelectedItem(MoveKind kind);
+    // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.
+    std::optional<QString> ChooseDefinitionFile();
     MessageAnswer Tell(const Message& message);
     void ShowError(const Error& error);
+    // `handler` as a slot that no exception leaves: a failure is shown as the command's error.
+    template <typename Handler> auto Guarded(Handler handler);
+    void ReportFailure(const std::exception& failure);
 
     PlatformServices& Services;
     QIcon AppIcon;

@@ -1,10 +1,12 @@
 #include "editor/QtPlatformServices.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -58,11 +60,18 @@ std::optional<QString> QtPlatformServices::ChooseFileToSave(QWidget* owner, cons
 
 std::optional<QFont> QtPlatformServices::ChooseFont(QWidget* owner)
 {
-    bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, QFont(), owner, QString(), QFontDialog::ScalableFonts);
-    if (!chosen)
+    // Qt's own dialog rather than the desktop's: only it can be kept to scalable fonts.
+    QFontDialog dialog(owner);
+    dialog.setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
+    // Underline and strike-out play no part in the device font; their group is the one that
+    // holds the dialog's check boxes.
+    for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+        if (auto* group = qobject_cast<QGroupBox*>(effect->parentWidget()))
+            group->hide();
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.selectedFont();
 }
 
 MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& message)

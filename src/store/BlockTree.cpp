@@ -7,15 +7,19 @@ namespace orv {
 
 BlockItem::~BlockItem()
 {
-    // Tear the subtree down from a worklist so that a deep chain of items does not recurse once
-    // per level through the destructors of the child pointers.
-    std::vector<std::unique_ptr<BlockItem>> pending = std::move(ChildItems);
-    while (!pending.empty()) {
-        std::unique_ptr<BlockItem> item = std::move(pending.back());
-        pending.pop_back();
-        for (auto& child : item->ChildItems)
-            pending.push_back(std::move(child));
-        item->ChildItems.clear();
+    // Tear the subtree down leaf by leaf through the parent links, so that a deep chain of items
+    // neither recurses once per level nor needs memory of its own while it is freed.
+    BlockItem* item = this;
+    for (;;) {
+        if (!item->ChildItems.empty()) {
+            item = item->ChildItems.back().get();
+            continue;
+        }
+        if (item == this)
+            return;
+        BlockItem* parent = item->ParentItem;
+        parent->ChildItems.pop_back();
+        item = parent;
     }
 }
 

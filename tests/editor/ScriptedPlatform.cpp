@@ -1,5 +1,7 @@
 #include "ScriptedPlatform.h"
 
+#include <new>
+
 #include <gtest/gtest.h>
 
 void PrintTo(const QString& text, std::ostream* out)
@@ -82,6 +84,12 @@ void ScriptedPlatform::ExpectFontDialog(std::optional<QFont> font)
         {Kind::FontDialog, {}, std::move(font), {}, MessageAnswer::Ok, {}, false});
 }
 
+void ScriptedPlatform::ExpectFailingFontDialog()
+{
+    Script[Kind::FontDialog].push_back(
+        {Kind::FontDialog, {}, std::nullopt, {}, MessageAnswer::Ok, {}, false, /*Throws=*/true});
+}
+
 void ScriptedPlatform::ExpectMessage(Message message, MessageAnswer answer)
 {
     Script[Kind::MessageBox].push_back({Kind::MessageBox, {}, {}, std::move(message), answer, {}, false});
@@ -126,6 +134,8 @@ std::optional<QString> ScriptedPlatform::ChooseFileToSave(QWidget*, const FileDi
 std::optional<QFont> ScriptedPlatform::ChooseFont(QWidget*)
 {
     const auto step = Take(Kind::FontDialog, "font dialog");
+    if (step && step->Throws)
+        throw std::bad_alloc();
     return step ? step->Font : std::nullopt;
 }
 

@@ -32,6 +32,8 @@ public:
     void ExpectOpenDialog(std::optional<QString> path);
     void ExpectSaveDialog(std::optional<QString> path);
     void ExpectFontDialog(std::optional<QFont> font);
+    // The next font dialog fails as if memory ran out (it throws std::bad_alloc).
+    void ExpectFailingFontDialog();
     // The next message box must show `message` (text, caption, icon and buttons) and is answered
     // with `answer`.
     void ExpectMessage(Message message, MessageAnswer answer = MessageAnswer::Ok);
@@ -73,6 +75,7 @@ private:
         MessageAnswer Answer = MessageAnswer::Ok;
         ClipboardOutcome ClipboardResult;
         bool AnyText = false;
+        bool Throws = false;
     };
     // The next step if it is of kind `what`; otherwise fails the test with `description`.
     std::optional<Step> Take(Kind what, const std::string& description);
