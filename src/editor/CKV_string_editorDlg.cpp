@@ -26,6 +26,9 @@
 #include "font/FreeTypeRasteriser.h"
 #include "font/PreviewCanvas.h"
 #include "font/RenderFont.h"
+#include "output/FontTextExport.h"
+#include "output/OutputMessages.h"
+#include "output/SourceGeneration.h"
 #include "store/DefinitionMerge.h"
 
 namespace orv {
@@ -73,6 +76,11 @@ constexpr char16_t kCheckCharacter = u'\u2194';
 constexpr const char* kCheckLabel = "<check>";
 
 constexpr const char* kIdentifierPrefix = "S_";
+
+constexpr const char* kExportFilter = "Orvane text definition files (*.ovtx)";
+constexpr const char* kExportSuffix = "ovtx";
+// The outputs are made where the editor runs, as the firmware's build expects them.
+constexpr const char* kOutputDirectory = ".";
 
 QString ToQString(std::u16string_view text)
 {
@@ -136,6 +144,25 @@ QFont ShownFont(const ChosenFont& chosen)
     if (chosen.Height > 0)
         font.setPixelSize(chosen.Height);
     return font;
+}
+
+MessageIcon ToMessageIcon(NoticeIcon icon)
+{
+    switch (icon) {
+    case NoticeIcon::Error:
+        return MessageIcon::Error;
+    case NoticeIcon::Warning:
+        return MessageIcon::Warning;
+    case NoticeIcon::Information:
+        return MessageIcon::Information;
+    }
+    return MessageIcon::None;
+}
+
+Message ToMessage(const Notice& notice)
+{
+    return {QString::fromStdString(notice.Text), QString::fromStdString(notice.Caption),
+            ToMessageIcon(notice.Icon), MessageButtons::Ok, QString::fromStdString(notice.Details)};
 }
 
 } // namespace
@@ -805,7 +832,64 @@ void CKV_string_editorDlg::OnMerge()
     UpdateTitle();
 }
 
-void CKV_string_editorDlg::OnExportWithFont() {}
+void CKV_string_editorDlg::OnExportWithFont()
+{
+    ExportWithFont();
+}
+
+void CKV_string_editorDlg::GenerateSources()
+{
+    if (!Document.Loaded)
+        return;
+    // The texts are generated as they are saved; the box being edited commits first, as on closing.
+    if (TranslationBox->hasFocus())
+        CommitTranslationBox();
+    // A file with saving disabled is not saved, which is no failure: it is generated all the same.
+    if (!SaveDefinitionFile())
+        return;
+    const SourceGenerationResult generated = WriteSourceFiles(Document.Table, kOutputDirectory);
+    // The script's exit status tells nothing the user could act on; its own output is what they see.
+    if (generated.RunScript)
+        Services.RunCommand(QString::fromStdString(MakeTextsCommand(kOutputDirectory)));
+    ShowNotices(generated.Notices);
+}
+
+void CKV_string_editorDlg::ExportWithFont()
+{
+    if (!Document.Loaded)
+        return;
+    if (!ChosenFont.IsChosen()) {
+        Tell({QString::fromLatin1(kChooseFontFirstMessage), QString::fromLatin1(Notice::kErrorCaption),
+              MessageIcon::Warning});
+        return;
+    }
+    // Refused before the rendering and the dialog: the text table has no form for the table.
+    if (auto exportable = CheckExportable(Document.Table); !exportable) {
+        ShowNotices({ExportFailureNotice(exportable.error())});
+        return;
+    }
+    RenderSilently = true;
+    RenderFont();
+    // The rendering clears the flag only when it succeeded; a failure has been shown.
+    if (RenderSilently)
+        return;
+    const std::optional<QString> chosen =
+        Services.ChooseFileToSave(this, FileDialogRequest{QString::fromLatin1(kExportFilter),
+                                                          QString::fromLatin1(kExportSuffix), QString()});
+    if (!chosen)
+        return;
+    // Built whole before the file is touched, so a failure to build leaves no partial file.
+    auto built = BuildExport(Document.Table, DeviceFont);
+    if (!built) {
+        ShowNotices({ExportFailureNotice(built.error())});
+        return;
+    }
+    if (auto written = WriteOutputFile(ToPath(*chosen), built->Bytes); !written) {
+        ShowNotices({ExportFailureNotice(written.error())});
+        return;
+    }
+    ShowNotices(built->Notices);
+}
 
 void CKV_string_editorDlg::done(int result)
 {
@@ -852,6 +936,12 @@ MessageAnswer CKV_string_editorDlg::Tell(const Message& message)
 void CKV_string_editorDlg::ShowError(const Error& error)
 {
     Tell({QString::fromStdString(error.Message), QString::fromLatin1(kProgramName), MessageIcon::Error});
+}
+
+void CKV_string_editorDlg::ShowNotices(const std::vector<Notice>& notices)
+{
+    for (const Notice& notice : notices)
+        Tell(ToMessage(notice));
 }
 
 void CKV_string_editorDlg::ReportFailure(const std::exception& failure)

@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "editor/DialogUnits.h"
 #include "editor/PlatformServices.h"
 #include "font/ChosenFont.h"
 #include "font/GlyphTable.h"
+#include "output/Notice.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionDocument.h"
 #include "store/TreeMoves.h"
@@ -151,8 +153,16 @@ public:
     void OnMoveIntoNext();
     // Merges a newer definition file that the user picks into the loaded one.
     void OnMerge();
-    // The export comes with its own operations; until then the button does nothing.
+    // "Export with font": runs ExportWithFont.
     void OnExportWithFont();
+
+    // Saves the loaded file, then writes "fw_textIDs.h" and "texts.bin" into the working directory
+    // and runs "make_texts.bat" there. A failed save stops it; every failure and warning is shown.
+    void GenerateSources();
+    // Renders the chosen font again and writes it with the translated texts into a ".ovtx" file the
+    // user picks. Refuses, with a message, without a chosen font or with fewer than two translated
+    // definitions; shows the size warnings and every failure.
+    void ExportWithFont();
 
     // Closing: saves a loaded file first; when that fails, asks whether to close all the same.
     void done(int result) override;
@@ -178,6 +188,8 @@ private:
     std::optional<QString> ChooseDefinitionFile();
     MessageAnswer Tell(const Message& message);
     void ShowError(const Error& error);
+    // Shows each notice of an output operation in turn.
+    void ShowNotices(const std::vector<Notice>& notices);
     // `handler` as a slot that no exception leaves: a failure is shown as the command's error.
     template <typename Handler> auto Guarded(Handler handler);
     void ReportFailure(const std::exception& failure);

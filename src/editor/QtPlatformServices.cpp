@@ -22,6 +22,9 @@ std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& re
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(request.Filter);
     dialog.setDefaultSuffix(request.DefaultSuffix);
+    // The editor's files are replaced knowingly: picking an existing one is the confirmation.
+    if (mode == QFileDialog::AcceptSave)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.InitialName.isEmpty())
         dialog.selectFile(request.InitialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -78,7 +81,10 @@ MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& mes
 {
     const QMessageBox::StandardButtons buttons =
         message.Buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
-    QMessageBox box(BoxIcon(message.Icon), message.Caption, message.Text, buttons, owner);
+    // Messages separate their lines with "\r\n", which a label would show with a stray mark.
+    QString text = message.Text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(BoxIcon(message.Icon), message.Caption, text, buttons, owner);
     if (!message.Details.isEmpty())
         box.setDetailedText(message.Details);
     switch (box.exec()) {

@@ -143,7 +143,7 @@ RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, 
         return RenderFontResult{RenderOutcome::Rendered, {}, characterCount};
     } catch (const std::bad_alloc&) {
         font = RenderedFont{};
-        return Failure(RenderOutcome::OutOfMemory, kOutOfMemoryMessage, characterCount);
+        return Failure(RenderOutcome::OutOfMemory, kRenderOutOfMemoryMessage, characterCount);
     }
 }
 

@@ -37,7 +37,7 @@ enum class RenderOutcome
     TooManyCharacters, // the set holds more than kMaxGlyphCount code points
 };
 
-inline constexpr std::string_view kOutOfMemoryMessage = "Out of memory, can't render font!";
+inline constexpr std::string_view kRenderOutOfMemoryMessage = "Out of memory, can't render font!";
 inline constexpr std::string_view kCoverageFailedMessage =
     "Error while getting the available character codes of the font!";
 inline constexpr std::string_view kTooManyCharactersMessage = "Too many characters, max. is 4096";

@@ -16,7 +16,7 @@ namespace {
 // Distance bits by class; a match of length 2 has only 10 bits in class 3.
 constexpr int kDistanceBits[4] = {4, 6, 8, 12};
 constexpr int kShortMatchClass3Bits = 10;
-constexpr std::size_t kLargestGammaValue = 255;
+[[maybe_unused]] constexpr std::size_t kLargestGammaValue = 255;
 // Gamma codes of this value and above have all seven digit pairs and no closing 0 bit.
 constexpr std::size_t kGammaUnclosedFrom = 128;
 constexpr int kBitsPerWord = 32;

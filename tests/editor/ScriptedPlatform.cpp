@@ -167,7 +167,7 @@ ClipboardOutcome ScriptedPlatform::SetClipboardText(const QString& text)
 int ScriptedPlatform::RunCommand(const QString& commandLine)
 {
     Commands.push_back(commandLine);
-    return 0;
+    return OnCommand ? OnCommand(commandLine) : 0;
 }
 
 } // namespace test

@@ -6,6 +6,7 @@
 // recorded, and so are the clipboard and the command lines.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -49,6 +50,8 @@ public:
     std::vector<FileDialogRequest> FileDialogs; // every file dialog asked for
     QString Clipboard;
     std::vector<QString> Commands;
+    // Called for each command line after it is recorded; gives the exit status (0 when unset).
+    std::function<int(const QString&)> OnCommand;
 
     std::optional<QString> ChooseFileToOpen(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> ChooseFileToSave(QWidget* owner, const FileDialogRequest& request) override;
