@@ -1,6 +1,5 @@
 #include "cli/Cli.h"
 
-#include <charconv>
 #include <exception>
 #include <optional>
 #include <string_view>
@@ -10,9 +9,11 @@
 
 #include "base/FileIo.h"
 #include "base/Text.h"
+#include "cli/CommandSupport.h"
 #include "cli/DefinitionJson.h"
 #include "cli/FontOption.h"
 #include "cli/GlyphSheet.h"
+#include "cli/OutputCommands.h"
 #include "cli/PngWriter.h"
 #include "cli/PreviewImage.h"
 #include "cli/ReadMessages.h"
@@ -24,10 +25,6 @@
 namespace orv {
 
 namespace {
-
-constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 constexpr const char* kDumpFooter =
     "Prints the file as the editor reads it, in the JSON form that 'strdef build' reads. A file that is\n"
@@ -79,16 +76,6 @@ constexpr const char* kGlyphsFooter =
     "   \"width\": 13, \"height\": 15}\n"
     "With --json, -o is optional; given both, the sheet is written as well. A FONT that is not\n"
     "installed is an error; no other face is used in its place.\n";
-
-// Prints the one error line. Control characters (a newline in a file name, say) would split it.
-int ReportError(std::ostream& err, std::string_view message, int status = kExitFailure)
-{
-    std::string line = "strdef: ";
-    for (char character : message)
-        line += static_cast<unsigned char>(character) < 0x20 ? '?' : character;
-    err << line << '\n';
-    return status;
-}
 
 int RunDump(const std::string& path, std::ostream& out, std::ostream& err)
 {
@@ -196,24 +183,6 @@ int RunMerge(const std::string& loadedPath, const std::string& otherPath, bool d
     if (dryRun)
         return kExitSuccess;
     return ReportSave(document, loadedPath, out, err);
-}
-
-// A usage error of one subcommand, with a pointer to its help.
-int ReportUsage(std::ostream& err, std::string_view subcommand, const std::string& message)
-{
-    return ReportError(err, message + " (see 'strdef " + std::string(subcommand) + " --help')", kExitUsage);
-}
-
-// A decimal number from 0 to `maximum` written with digits only; nothing else.
-std::optional<int> ParseDecimal(std::string_view text, int maximum)
-{
-    int value = 0;
-    if (text.empty() || text.front() < '0' || text.front() > '9')
-        return std::nullopt;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value > maximum)
-        return std::nullopt;
-    return value;
 }
 
 // "WIDTHxHEIGHT", each side from 1 to kMaxPreviewSide.
@@ -333,7 +302,10 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     try {
-        CLI::App app{"Reads, writes, re-saves, merges and previews .strdef text definition files.", "strdef"};
+        CLI::App app{
+            "Reads, writes, re-saves, merges, previews and checks .strdef text definition files, and "
+            "makes and inspects the device outputs.",
+            "strdef"};
         app.require_subcommand(1);
         std::string file;
         std::string output;
@@ -392,6 +364,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         glyphs->add_flag("--json", json, "Print the glyph records as JSON");
         glyphs->footer(kGlyphsFooter);
 
+        OutputCommands outputCommands;
+        outputCommands.AddTo(app);
+
         try {
             // CLI11 takes its arguments last first.
             app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -420,6 +395,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (glyphs->parsed())
             return RunGlyphs(file, font, output, json, out, err);
+        if (const auto status = outputCommands.RunParsed(out, err))
+            return *status;
         return RunResave(file, out, err);
     } catch (const std::exception& error) {
         // Only running out of memory or a broken stream should get here.

@@ -1,6 +1,8 @@
 #pragma once
 
-// The `strdef` command-line tool: dump, build and resave of .strdef definition files.
+// The `strdef` command-line tool: dump, build, resave, merge, preview and check .strdef definition
+// files, draw the device glyphs, generate the firmware's text sources, and export and inspect the
+// font-and-text file.
 
 #include <ostream>
 #include <string>

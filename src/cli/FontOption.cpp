@@ -20,24 +20,46 @@ void AddFontOption(CLI::App& command, std::string& font)
         ->required();
 }
 
-Result<DefinitionFont> RenderDefinitionFont(const std::filesystem::path& file, std::string_view fontArgument,
-                                            std::u16string_view extraText)
+Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file)
 {
-    DefinitionFont rendered;
-    rendered.Document.FilePath = file;
-    const auto loaded = rendered.Document.LoadDefinitionFile();
+    DefinitionDocument document;
+    document.FilePath = file;
+    const auto loaded = document.LoadDefinitionFile();
     if (!loaded)
         return tl::unexpected(loaded.error());
-    // A partly read file would give a font without the characters of the texts that were lost.
+    // A partly read file would give outputs without the texts that were lost.
     if (loaded->Result != ReadResult::ReadOk)
         return Fail(ErrorCode::BadInput, DescribeIncompleteRead(file, loaded->Result, loaded->Reason));
+    return document;
+}
 
+Result<DefinitionFont> RenderDocumentFont(DefinitionDocument document, std::string_view fontArgument,
+                                          std::u16string_view extraText)
+{
+    DefinitionFont rendered;
+    rendered.Document = std::move(document);
+    const std::filesystem::path& file = rendered.Document.FilePath;
+
+    // EffectiveText trims the translation it uses; copies keep the document as it was read, so that
+    // the checks still see the blanks and the exports trim for themselves.
     CharacterSet characters;
-    for (auto& [index, definition] : rendered.Document.Table.Definitions)
-        characters.AddText(EffectiveText(definition));
+    for (const auto& [index, definition] : rendered.Document.Table.Definitions) {
+        StringDefinition copy = definition;
+        characters.AddText(EffectiveText(copy));
+    }
     characters.AddText(extraText);
 
-    const RenderFontResult result = RenderFont(rendered.Font, characters, OpenFontArgument(fontArgument));
+    auto rasteriser = OpenFontArgument(fontArgument);
+    if (!rasteriser)
+        return Fail(ErrorCode::OpenFailed, rasteriser.error().Message);
+    // RenderFont reads the coverage as well, only to refuse a face whose map is unusable.
+    auto coverage = (*rasteriser)->UnicodeCoverage();
+    if (!coverage)
+        return Fail(ErrorCode::BadInput,
+                    std::string(fontArgument) + ": " + std::string(kCoverageFailedMessage));
+    rendered.Coverage = std::move(*coverage);
+
+    const RenderFontResult result = RenderFont(rendered.Font, characters, **rasteriser);
     if (!result.Succeeded()) {
         // A font that fails names itself; the other failures are about the texts of the file.
         if (result.Outcome == RenderOutcome::FontFailed)
@@ -49,6 +71,15 @@ Result<DefinitionFont> RenderDefinitionFont(const std::filesystem::path& file, s
     }
     rendered.CodePoints = characters.CodePoints();
     return rendered;
+}
+
+Result<DefinitionFont> RenderDefinitionFont(const std::filesystem::path& file, std::string_view fontArgument,
+                                            std::u16string_view extraText)
+{
+    auto document = LoadCompleteDefinitionFile(file);
+    if (!document)
+        return tl::unexpected(document.error());
+    return RenderDocumentFont(std::move(*document), fontArgument, extraText);
 }
 
 } // namespace orv

@@ -15,6 +15,7 @@
 
 #include "base/Result.h"
 #include "font/GlyphTable.h"
+#include "font/Rasteriser.h"
 #include "store/DefinitionDocument.h"
 
 namespace CLI {
@@ -29,15 +30,24 @@ void AddFontOption(CLI::App& command, std::string& font);
 // A definition file and the device font for its texts.
 struct DefinitionFont
 {
-    DefinitionDocument Document;      // as loaded; translations in use are trimmed, as EffectiveText does
-    std::vector<char16_t> CodePoints; // the rendered character set, ascending; each has a glyph
-    RenderedFont Font;
+    DefinitionDocument Document;          // as read from the file; nothing in it is changed
+    std::vector<char16_t> CodePoints;     // the rendered character set, ascending; each has a glyph
+    RenderedFont Font;                    // as the editor renders it for these texts
+    std::vector<CodePointRange> Coverage; // the code points that the face itself maps
 };
 
-// Loads `file` and renders the EffectiveText of every definition, and `extraText`, with the face that
-// `fontArgument` names (a .ttf, .otf or .ttc path, or a fontconfig pattern such as "DejaVu Sans:bold").
-// Fails with a message naming the file or font: a file that cannot be opened or is not read completely,
-// a font that is not found (never replaced by another face), and every failure of RenderFont.
+// Loads `file` as the editor does. Fails with a message naming the file when it cannot be opened or
+// is not read completely.
+Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file);
+
+// Renders the EffectiveText of every definition of `document`, and `extraText`, with the face that
+// `fontArgument` names (a .ttf, .otf or .ttc path, or a fontconfig pattern such as "DejaVu Sans:bold"),
+// as the editor's Choose Font does. Fails with a message naming the file or font: a font that is not
+// found (never replaced by another face), and every failure of RenderFont.
+Result<DefinitionFont> RenderDocumentFont(DefinitionDocument document, std::string_view fontArgument,
+                                          std::u16string_view extraText = {});
+
+// LoadCompleteDefinitionFile, then RenderDocumentFont; fails as they do.
 Result<DefinitionFont> RenderDefinitionFont(const std::filesystem::path& file, std::string_view fontArgument,
                                             std::u16string_view extraText = {});
 

@@ -116,6 +116,7 @@ Result<ExportFile> Build(DefinitionTable& table, const RenderedFont& font)
     file.TextFlags = textTable->Flags;
     file.CutIndexes = std::move(textTable->CutIndexes);
     file.LeftOutIndexes = std::move(textTable->LeftOutIndexes);
+    file.NonBaseIndexes = std::move(textTable->NonBaseIndexes);
     return file;
 }
 

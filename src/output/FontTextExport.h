@@ -76,6 +76,7 @@ struct ExportFile
     std::uint32_t TextFlags = 0;
     std::vector<std::uint16_t> CutIndexes;     // texts stored in part
     std::vector<std::uint16_t> LeftOutIndexes; // texts not stored at all
+    std::vector<std::uint16_t> NonBaseIndexes; // texts that raised the NonBaseCharacter flag
     std::vector<Notice> Notices; // the size warnings, then the overflow report; show after writing
 };
 

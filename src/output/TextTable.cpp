@@ -72,7 +72,12 @@ Result<TextTableBytes> BuildTextTable(std::span<const IndexedText> texts)
     for (const IndexedText& text : texts) {
         assert(indexes.empty() || text.Index > indexes.back());
         const std::u16string_view units = std::u16string_view(text.Text).substr(0, kMaxTextUnits);
-        const AppendedText appended = pool.AppendText(units, table.Flags);
+        // Each text's own flags tell which texts raised NonBaseCharacter, as AppendText decides it.
+        std::uint32_t textFlags = 0;
+        const AppendedText appended = pool.AppendText(units, textFlags);
+        table.Flags |= textFlags;
+        if (textFlags & NonBaseCharacter)
+            table.NonBaseIndexes.push_back(text.Index);
         indexes.push_back(text.Index);
         offsets.push_back(appended.Offset);
         if (appended.Fit == TextFit::Cut)

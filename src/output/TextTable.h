@@ -123,6 +123,7 @@ struct TextTableBytes
     std::uint32_t Flags = 0;
     std::vector<std::uint16_t> CutIndexes;     // stored in part
     std::vector<std::uint16_t> LeftOutIndexes; // not stored at all
+    std::vector<std::uint16_t> NonBaseIndexes; // texts that raised NonBaseCharacter
 };
 
 // Lays out the table of `texts` (strictly ascending indexes), each cut to its first kMaxTextUnits

@@ -1,0 +1,370 @@
+#include "cli/OutputCommands.h"
+
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "base/FileIo.h"
+#include "base/Text.h"
+#include "cli/CommandSupport.h"
+#include "cli/FontOption.h"
+#include "cli/JsonText.h"
+#include "output/ExportReader.h"
+#include "output/FontTextExport.h"
+#include "output/Notice.h"
+#include "output/SourceGeneration.h"
+#include "output/TextChecks.h"
+#include "store/DefinitionTable.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kGenerateFooter =
+    "Writes \"fw_textIDs.h\" (a line \"#define S_IDENTIFIER INDEX\" per definition) and \"texts.bin\" (the\n"
+    "table of every default text) into DIR, the working directory by default, as the editor's generation\n"
+    "does, then runs \"make_texts.bat\" through the shell in DIR (the one in DIR when there is one, else\n"
+    "the one on the search path) unless --no-script is given. The definition file is not changed. A file\n"
+    "of fewer than two definitions gets its header but no \"texts.bin\", and the script is not run\n"
+    "(status 1). Identifiers with characters above U+00FF have no header line, and texts beyond the\n"
+    "65,536 bytes of the table are cut: both are warnings, as is a script that fails.\n";
+
+constexpr const char* kExportFooter =
+    "Renders the device font from FONT for the texts of FILE and writes the font-and-text file byte for\n"
+    "byte as the editor's \"Export with font\" does: the packed glyphs, and the texts marked \"Translated\"\n"
+    "(trimmed, cut to 1023 code units). Size warnings (a block over the 65,000 bytes of firmware 1.04,\n"
+    "texts beyond the 65,536-byte text pool) go to stderr and do not change the exit status. A file with\n"
+    "fewer than two translated texts is refused before anything is written. FILE is not changed.\n";
+
+constexpr const char* kInspectFooter =
+    "Reads a font-and-text file and checks everything a device relies on: the magic, the format word,\n"
+    "both tags, the block sizes and checksums, the packed streams, both search tables, every glyph record\n"
+    "and every text. Prints the firmware version, the glyphs and their code points, the texts and their\n"
+    "indexes, the text flags and the sizes of both blocks. --json prints the same with every glyph's\n"
+    "metrics and every text by index (UTF-8; unpaired surrogates as \\udxxx escapes). The first\n"
+    "inconsistency is an error naming the part and the byte offset (status 1).\n";
+
+constexpr const char* kCheckFooter =
+    "Renders FONT for the texts of FILE as the export does and reports what the device would show wrong:\n"
+    "  error    a character that the face has no glyph for; with --max-width, a text wider than PIXELS\n"
+    "           (zoom 1, as the preview measures); a marked translation whose special codes (U+0007,\n"
+    "           U+0008, U+25A1, U+FFFC) differ in number from its default text's\n"
+    "  warning  a marked translation that is blank, equal to its default text, or whose blanks and line\n"
+    "           breaks at the ends differ from the default text's; texts that the export cuts (over 1023\n"
+    "           code units, or beyond the 65,536-byte pool); for the whole file, exported characters\n"
+    "           outside the device's base set, blocks over 65,000 bytes, fewer than two translated texts\n"
+    "Each finding is a line 'FILE: index N (S_IDENTIFIER): SEVERITY: MESSAGE: \"EXCERPT\"' ('FILE:\n"
+    "SEVERITY: MESSAGE' for the whole file), then a summary line. --json prints an array of objects\n"
+    "with file, severity, kind, index, identifier, excerpt and message instead. The status is 1 when\n"
+    "there is an error, else 0.\n";
+
+// --max-width beyond this is surely a mistake: no text of a file is that wide.
+constexpr int kMaxWidthLimit = 1000000;
+
+// The largest file that can be a font-and-text file: the header, two tags and block headers, and two
+// blocks of the most packed bytes a header can announce. Larger files are refused before reading.
+constexpr std::uintmax_t kMaxExportFileSize =
+    kExportHeaderSize + 2 * (kFontBlockTag.size() + kBlockHeaderSize + std::uintmax_t{kMaxPackedSize});
+
+// `text` without control characters, which would break a line apart or move the terminal's cursor.
+std::string Printable(std::string text)
+{
+    for (char& character : text) {
+        if (static_cast<unsigned char>(character) < 0x20)
+            character = '?';
+    }
+    return text;
+}
+
+// A UTF-8 string (a file name may not be) as a JSON literal.
+std::string JsonLiteral(const std::string& text)
+{
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string JsonLiteral(std::u16string_view text)
+{
+    std::string literal;
+    AppendJsonString(literal, text);
+    return literal;
+}
+
+int RunGenerate(const std::string& file, const std::string& directory, bool noScript, std::ostream& out,
+                std::ostream& err)
+{
+    const auto document = LoadCompleteDefinitionFile(file);
+    if (!document)
+        return ReportError(err, document.error().Message);
+    const SourceGenerationResult result = WriteSourceFiles(document->Table, directory);
+    if (result.RunScript && !noScript) {
+        // The script writes to the same terminal; what was printed so far comes first.
+        out.flush();
+        err.flush();
+        const int status = RunMakeTexts(directory);
+        if (status != 0)
+            ReportWarning(err, std::string("\"") + kMakeTextsScript + "\" " +
+                                   (status < 0 ? "could not be run or was stopped"
+                                               : "ended with exit status " + std::to_string(status)));
+    }
+    // At most one notice is an error; the warnings are all printed before it.
+    std::optional<std::string> failure;
+    for (const Notice& notice : result.Notices) {
+        if (notice.IsWarning())
+            ReportWarning(err, NoticeLine(notice));
+        else
+            failure = NoticeLine(notice);
+    }
+    if (failure)
+        return ReportError(err, *failure);
+    return kExitSuccess;
+}
+
+int RunExport(const std::string& file, const std::string& font, const std::string& output, std::ostream& err)
+{
+    auto document = LoadCompleteDefinitionFile(file);
+    if (!document)
+        return ReportError(err, document.error().Message);
+    // Refused before the font is rendered and before the file is created, as in the window.
+    if (auto exportable = CheckExportable(document->Table); !exportable)
+        return ReportError(err, file + ": " + exportable.error().Message);
+    auto rendered = RenderDocumentFont(std::move(*document), font);
+    if (!rendered)
+        return ReportError(err, rendered.error().Message);
+    // The export trims the translations of the table in memory; the file is never saved here.
+    const auto built = BuildExport(rendered->Document.Table, rendered->Font);
+    if (!built)
+        return ReportError(err, file + ": " + built.error().Message);
+    if (auto written = WriteOutputFile(output, built->Bytes); !written)
+        return ReportError(err, written.error().Message);
+    for (const Notice& notice : built->Notices)
+        ReportWarning(err, NoticeLine(notice));
+    return kExitSuccess;
+}
+
+// "U+0020-U+007E, U+00A9": the code points of the glyphs, ascending, runs joined.
+std::string CodePointRanges(std::span<const ExportedGlyph> glyphs)
+{
+    std::string text;
+    for (std::size_t i = 0; i < glyphs.size();) {
+        std::size_t last = i;
+        while (last + 1 < glyphs.size() && glyphs[last + 1].CodePoint == glyphs[last].CodePoint + 1)
+            ++last;
+        text += (i == 0 ? "U+" : ", U+") + HexNumber(glyphs[i].CodePoint, 4);
+        if (last > i)
+            text += "-U+" + HexNumber(glyphs[last].CodePoint, 4);
+        i = last + 1;
+    }
+    return text;
+}
+
+std::string FlagNames(std::uint32_t flags)
+{
+    std::string names;
+    if (flags & NonBaseCharacter)
+        names += "NonBaseCharacter";
+    if (flags & PoolOverflow)
+        names += names.empty() ? "PoolOverflow" : ", PoolOverflow";
+    return names.empty() ? "none" : names;
+}
+
+std::string InspectSummary(const ExportContents& contents)
+{
+    std::vector<std::uint16_t> indexes;
+    std::size_t unterminated = 0;
+    for (const TableText& text : contents.Texts.Texts) {
+        indexes.push_back(text.Index);
+        unterminated += text.Terminated ? 0 : 1;
+    }
+    std::string summary = "firmware version: " + FirmwareVersionText(contents.FirmwareVersion) + "\n";
+    summary += "glyphs: " + std::to_string(contents.Glyphs.size());
+    if (!contents.Glyphs.empty())
+        summary += " (" + CodePointRanges(contents.Glyphs) + ")";
+    summary += "\ntexts: " + std::to_string(indexes.size()) + " (indexes " + FormatIndexRanges(indexes) + ")";
+    if (unterminated > 0)
+        summary += ", " + std::to_string(unterminated) + " without an end in the full pool";
+    summary +=
+        "\nflags: 0x" + HexNumber(contents.Texts.Flags, 8) + " (" + FlagNames(contents.Texts.Flags) + ")\n";
+    const auto block = [](const char* name, const BlockHeader& header) {
+        return std::string(name) + ": " + std::to_string(header.PackedSize) + " bytes packed, " +
+               std::to_string(header.RawSize) + " bytes unpacked, checksum 0x" +
+               HexNumber(header.Checksum, 8) + "\n";
+    };
+    return summary + block("font block", contents.FontBlock) + block("text block", contents.TextBlock);
+}
+
+std::string InspectJson(const ExportContents& contents)
+{
+    const auto block = [](const BlockHeader& header) {
+        return "{\"packedSize\": " + std::to_string(header.PackedSize) +
+               ", \"checksum\": " + std::to_string(header.Checksum) +
+               ", \"rawSize\": " + std::to_string(header.RawSize) + "}";
+    };
+    std::string json = "{\"firmwareVersion\": " + std::to_string(contents.FirmwareVersion) +
+                       ", \"firmwareVersionText\": \"" + FirmwareVersionText(contents.FirmwareVersion) +
+                       "\", \"flags\": " + std::to_string(contents.Texts.Flags) +
+                       ",\n \"fontBlock\": " + block(contents.FontBlock) +
+                       ",\n \"textBlock\": " + block(contents.TextBlock) + ",\n \"glyphs\": [";
+    for (std::size_t i = 0; i < contents.Glyphs.size(); ++i) {
+        const ExportedGlyph& glyph = contents.Glyphs[i];
+        const auto character = static_cast<char16_t>(glyph.CodePoint);
+        json += i == 0 ? "\n  " : ",\n  ";
+        json += "{\"codePoint\": " + std::to_string(glyph.CodePoint) +
+                ", \"character\": " + JsonLiteral(std::u16string_view(&character, 1)) +
+                ", \"offset\": " + std::to_string(glyph.Offset) +
+                ", \"advance\": " + std::to_string(glyph.Advance) +
+                ", \"xOffset\": " + std::to_string(glyph.XOffset) +
+                ", \"yOffset\": " + std::to_string(glyph.YOffset) +
+                ", \"width\": " + std::to_string(glyph.Width) +
+                ", \"height\": " + std::to_string(glyph.Height) + "}";
+    }
+    json += contents.Glyphs.empty() ? "],\n \"texts\": [" : "\n ],\n \"texts\": [";
+    const std::vector<TableText>& texts = contents.Texts.Texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        json += i == 0 ? "\n  " : ",\n  ";
+        json += "{\"index\": " + std::to_string(texts[i].Index) +
+                ", \"offset\": " + std::to_string(texts[i].Offset) +
+                ", \"terminated\": " + (texts[i].Terminated ? "true" : "false") +
+                ", \"text\": " + JsonLiteral(texts[i].Text) + "}";
+    }
+    json += texts.empty() ? "]}\n" : "\n ]}\n";
+    return json;
+}
+
+int RunInspect(const std::string& file, bool json, std::ostream& out, std::ostream& err)
+{
+    // A file larger than any export could be is refused before it is read into memory.
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(file, sizeError);
+    if (!sizeError && size > kMaxExportFileSize)
+        return ReportError(err, file + ": " + std::to_string(size) +
+                                    " bytes, more than a font-and-text file can hold (" +
+                                    std::to_string(kMaxExportFileSize) + ")");
+    const auto bytes = ReadWholeFile(file);
+    if (!bytes)
+        return ReportError(err, bytes.error().Message);
+    const auto contents = InspectExport(*bytes);
+    if (!contents)
+        return ReportError(err, file + ": " + contents.error().Message);
+    out << (json ? InspectJson(*contents) : InspectSummary(*contents));
+    return kExitSuccess;
+}
+
+const char* SeverityName(FindingSeverity severity)
+{
+    return severity == FindingSeverity::Error ? "error" : "warning";
+}
+
+std::string FindingLine(const std::string& file, const TextFinding& finding)
+{
+    std::string line = file + ": ";
+    if (finding.Index)
+        line += "index " + std::to_string(*finding.Index) + " (S_" + ToUtf8(finding.Identifier) + "): ";
+    line += std::string(SeverityName(finding.Severity)) + ": " + finding.Message;
+    if (finding.Index)
+        line += ": " + JsonLiteral(finding.Excerpt);
+    return Printable(std::move(line)) + "\n";
+}
+
+std::string FindingsJson(const std::string& file, std::span<const TextFinding> findings)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const TextFinding& finding = findings[i];
+        json += i == 0 ? "\n  " : ",\n  ";
+        json += "{\"file\": " + JsonLiteral(file) + ", \"severity\": \"" + SeverityName(finding.Severity) +
+                "\", \"kind\": \"" + FindingKindName(finding.Kind) +
+                "\", \"index\": " + (finding.Index ? std::to_string(*finding.Index) : "null") +
+                ", \"identifier\": " + (finding.Index ? JsonLiteral(finding.Identifier) : "null") +
+                ", \"excerpt\": " + (finding.Index ? JsonLiteral(finding.Excerpt) : "null") +
+                ", \"message\": " + JsonLiteral(finding.Message) + "}";
+    }
+    json += findings.empty() ? "]\n" : "\n]\n";
+    return json;
+}
+
+std::string CountOf(std::size_t count, const char* noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+int RunCheck(const std::string& file, const std::string& font, std::optional<int> maxWidth, bool json,
+             std::ostream& out, std::ostream& err)
+{
+    const auto rendered = RenderDefinitionFont(file, font);
+    if (!rendered)
+        return ReportError(err, rendered.error().Message);
+    const DefinitionTable& table = rendered->Document.Table;
+    const std::vector<TextFinding> findings =
+        CheckTexts(table, rendered->Font, FaceCoverage(rendered->Coverage), TextCheckOptions{maxWidth});
+
+    std::size_t errors = 0;
+    for (const TextFinding& finding : findings)
+        errors += finding.Severity == FindingSeverity::Error ? 1 : 0;
+    if (json) {
+        out << FindingsJson(file, findings);
+    } else {
+        for (const TextFinding& finding : findings)
+            out << FindingLine(file, finding);
+        out << Printable(file) << ": " << CountOf(table.Definitions.size(), "text") << " checked, "
+            << CountOf(errors, "error") << ", " << CountOf(findings.size() - errors, "warning") << "\n";
+    }
+    return errors > 0 ? kExitFailure : kExitSuccess;
+}
+
+} // namespace
+
+void OutputCommands::AddTo(CLI::App& app)
+{
+    Generate = app.add_subcommand("generate", "Write the firmware's text sources and run make_texts.bat");
+    Generate->add_option("FILE", File, "The .strdef file to read")->required();
+    Generate->add_option("--dir", Directory, "Where the files are written (default: the working directory)")
+        ->type_name("DIR");
+    Generate->add_flag("--no-script", NoScript, "Do not run make_texts.bat");
+    Generate->footer(kGenerateFooter);
+
+    Export = app.add_subcommand("export", "Write the font-and-text file (.ovtx) that the device loads");
+    Export->add_option("FILE", File, "The .strdef file whose translated texts are exported")->required();
+    AddFontOption(*Export, Font);
+    Export->add_option("-o,--output", Output, "The .ovtx file to write")->type_name("OUT.ovtx")->required();
+    Export->footer(kExportFooter);
+
+    Inspect = app.add_subcommand("inspect", "Check a font-and-text file (.ovtx) and summarise it");
+    Inspect->add_option("FILE", File, "The .ovtx file to read")->required();
+    Inspect->add_flag("--json", Json, "Print every glyph and text as JSON");
+    Inspect->footer(kInspectFooter);
+
+    Check = app.add_subcommand("check", "Find the texts that will look wrong on the device");
+    Check->add_option("FILE", File, "The .strdef file to check")->required();
+    AddFontOption(*Check, Font);
+    MaxWidthOption = Check->add_option("--max-width", MaxWidth, "The widest a text may be, in device pixels")
+                         ->type_name("PIXELS");
+    Check->add_flag("--json", Json, "Print the findings as JSON");
+    Check->footer(kCheckFooter);
+}
+
+std::optional<int> OutputCommands::RunParsed(std::ostream& out, std::ostream& err) const
+{
+    if (Generate->parsed())
+        return RunGenerate(File, Directory, NoScript, out, err);
+    if (Export->parsed())
+        return RunExport(File, Font, Output, err);
+    if (Inspect->parsed())
+        return RunInspect(File, Json, out, err);
+    if (Check->parsed()) {
+        std::optional<int> maxWidth;
+        if (MaxWidthOption->count() > 0) {
+            maxWidth = ParseDecimal(MaxWidth, kMaxWidthLimit);
+            if (!maxWidth || *maxWidth == 0)
+                return ReportUsage(err, "check",
+                                   "--max-width must be a number of pixels from 1 to " +
+                                       std::to_string(kMaxWidthLimit) + ", not '" + MaxWidth + "'");
+        }
+        return RunCheck(File, Font, maxWidth, Json, out, err);
+    }
+    return std::nullopt;
+}
+
+} // namespace orv
