@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CliTestSupport.h"
 #include "cli/Cli.h"
 #include "store/DefinitionFile.h"
 #include "store/DefinitionSaving.h"
@@ -12,21 +13,10 @@ namespace orv {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome
-{
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-Outcome RunStrdef(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::IsOneErrorLine;
+using test::kDejaVuSans;
+using test::Outcome;
+using test::RunStrdef;
 
 // Writes a definition file with one block holding a text item per definition.
 void WriteDefinitions(const fs::path& path, std::uint16_t version,

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "CliTestSupport.h"
 #include "cli/Cli.h"
 #include "font/CharacterSet.h"
 #include "font/FreeTypeRasteriser.h"
@@ -22,32 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::ByteBuilder;
 using test::Bytes;
-
-const std::string kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-struct Outcome
-{
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-Outcome RunStrdef(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status)
-{
-    if (outcome.Status == status && outcome.Err.starts_with("strdef: ") &&
-        outcome.Err.find('\n') == outcome.Err.size() - 1 && outcome.Out.empty())
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "status " << outcome.Status << ", out \"" << outcome.Out << "\", err \"" << outcome.Err << "\"";
-}
+using test::IsOneErrorLine;
+using test::kDejaVuSans;
+using test::Outcome;
+using test::RunStrdef;
 
 std::vector<std::string> FilesIn(const fs::path& directory)
 {

@@ -1,0 +1,27 @@
+#pragma once
+
+// Running the strdef tool in-process from the tests.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace orv::test {
+
+inline const std::string kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+struct Outcome
+{
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+// RunCli with `args` (without the program name), its exit status and everything it printed.
+Outcome RunStrdef(const std::vector<std::string>& args);
+
+// Exit status `status`, nothing on stdout, and exactly one line on stderr starting "strdef: ".
+testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status);
+
+} // namespace orv::test
