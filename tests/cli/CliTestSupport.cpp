@@ -3,6 +3,8 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "store/DefinitionFile.h"
+#include "support/TestSupport.h"
 
 namespace orv::test {
 
@@ -21,6 +23,18 @@ testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status)
         return testing::AssertionSuccess();
     return testing::AssertionFailure()
            << "status " << outcome.Status << ", out \"" << outcome.Out << "\", err \"" << outcome.Err << "\"";
+}
+
+void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions)
+{
+    BlockTree tree;
+    DefinitionTable table;
+    BlockItem& block = tree.Append(nullptr, u"Block", 0);
+    for (const StringDefinition& definition : definitions) {
+        table.Definitions[definition.Index] = definition;
+        tree.Append(&block, definition.Identifier, definition.Index);
+    }
+    WriteBytes(path, WriteDefinitionBytes(tree, table));
 }
 
 } // namespace orv::test

@@ -2,10 +2,13 @@
 
 // Running the strdef tool in-process from the tests.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "store/StringDefinition.h"
 
 namespace orv::test {
 
@@ -23,5 +26,8 @@ Outcome RunStrdef(const std::vector<std::string>& args);
 
 // Exit status `status`, nothing on stdout, and exactly one line on stderr starting "strdef: ".
 testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status);
+
+// Writes a definition file of `definitions`, each shown by a text item in one block "Block".
+void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions);
 
 } // namespace orv::test

@@ -27,6 +27,7 @@ using test::IsOneErrorLine;
 using test::kDejaVuSans;
 using test::Outcome;
 using test::RunStrdef;
+using test::WriteDefinitions;
 
 std::vector<std::string> FilesHere()
 {
@@ -35,18 +36,6 @@ std::vector<std::string> FilesHere()
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-void WriteDefinitions(const fs::path& path, const std::vector<StringDefinition>& definitions)
-{
-    BlockTree tree;
-    DefinitionTable table;
-    BlockItem& block = tree.Append(nullptr, u"Block", 0);
-    for (const StringDefinition& definition : definitions) {
-        table.Definitions[definition.Index] = definition;
-        tree.Append(&block, definition.Identifier, definition.Index);
-    }
-    test::WriteBytes(path, WriteDefinitionBytes(tree, table));
 }
 
 // A PNG read back through libpng, 1 (grey) or 3 (RGB) bytes per pixel.

@@ -27,6 +27,7 @@ using test::IsOneErrorLine;
 using test::kDejaVuSans;
 using test::Outcome;
 using test::RunStrdef;
+using test::WriteDefinitions;
 
 std::vector<std::string> FilesIn(const fs::path& directory)
 {
@@ -44,18 +45,6 @@ std::vector<std::string> Lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-void WriteDefinitions(const fs::path& path, const std::vector<StringDefinition>& definitions)
-{
-    BlockTree tree;
-    DefinitionTable table;
-    BlockItem& block = tree.Append(nullptr, u"Block", 0);
-    for (const StringDefinition& definition : definitions) {
-        table.Definitions[definition.Index] = definition;
-        tree.Append(&block, definition.Identifier, definition.Index);
-    }
-    test::WriteBytes(path, WriteDefinitionBytes(tree, table));
 }
 
 void WriteScript(const fs::path& path, const std::string& body)
