@@ -144,22 +144,6 @@ int RunExport(const std::string& file, const std::string& font, const std::strin
     return kExitSuccess;
 }
 
-// "U+0020-U+007E, U+00A9": the code points of the glyphs, ascending, runs joined.
-std::string CodePointRanges(std::span<const ExportedGlyph> glyphs)
-{
-    std::string text;
-    for (std::size_t i = 0; i < glyphs.size();) {
-        std::size_t last = i;
-        while (last + 1 < glyphs.size() && glyphs[last + 1].CodePoint == glyphs[last].CodePoint + 1)
-            ++last;
-        text += (i == 0 ? "U+" : ", U+") + HexNumber(glyphs[i].CodePoint, 4);
-        if (last > i)
-            text += "-U+" + HexNumber(glyphs[last].CodePoint, 4);
-        i = last + 1;
-    }
-    return text;
-}
-
 std::string FlagNames(std::uint32_t flags)
 {
     std::string names;
@@ -179,9 +163,12 @@ std::string InspectSummary(const ExportContents& contents)
         unterminated += text.Terminated ? 0 : 1;
     }
     std::string summary = "firmware version: " + FirmwareVersionText(contents.FirmwareVersion) + "\n";
-    summary += "glyphs: " + std::to_string(contents.Glyphs.size());
-    if (!contents.Glyphs.empty())
-        summary += " (" + CodePointRanges(contents.Glyphs) + ")";
+    std::vector<std::uint16_t> codePoints;
+    for (const ExportedGlyph& glyph : contents.Glyphs)
+        codePoints.push_back(glyph.CodePoint);
+    summary += "glyphs: " + std::to_string(codePoints.size());
+    if (!codePoints.empty())
+        summary += " (" + FormatCodePointRanges(codePoints) + ")";
     summary += "\ntexts: " + std::to_string(indexes.size()) + " (indexes " + FormatIndexRanges(indexes) + ")";
     if (unterminated > 0)
         summary += ", " + std::to_string(unterminated) + " without an end in the full pool";

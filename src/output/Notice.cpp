@@ -14,28 +14,46 @@ std::string HexNumber(std::uint32_t value, int digits)
     return text;
 }
 
-std::string FormatIndexRanges(std::span<const std::uint16_t> indexes, std::size_t maxItems)
+namespace {
+
+// `values` (ascending) as a list of runs, each number written by `name`, the runs after `maxItems`
+// only counted.
+template <typename Name>
+std::string FormatRanges(std::span<const std::uint16_t> values, std::size_t maxItems, Name name)
 {
     std::string text;
     std::size_t items = 0;
     std::size_t i = 0;
-    while (i < indexes.size()) {
+    while (i < values.size()) {
         std::size_t last = i;
-        while (last + 1 < indexes.size() && indexes[last + 1] == indexes[last] + 1)
+        while (last + 1 < values.size() && values[last + 1] == values[last] + 1)
             ++last;
         if (items == maxItems) {
-            text += ", and " + std::to_string(indexes.size() - i) + " more";
+            text += ", and " + std::to_string(values.size() - i) + " more";
             break;
         }
         if (items > 0)
             text += ", ";
-        text += std::to_string(indexes[i]);
+        text += name(values[i]);
         if (last > i)
-            text += "-" + std::to_string(indexes[last]);
+            text += "-" + name(values[last]);
         ++items;
         i = last + 1;
     }
     return text;
+}
+
+} // namespace
+
+std::string FormatIndexRanges(std::span<const std::uint16_t> indexes, std::size_t maxItems)
+{
+    return FormatRanges(indexes, maxItems, [](std::uint16_t index) { return std::to_string(index); });
+}
+
+std::string FormatCodePointRanges(std::span<const std::uint16_t> codePoints)
+{
+    return FormatRanges(codePoints, codePoints.size(),
+                        [](std::uint16_t codePoint) { return "U+" + HexNumber(codePoint, 4); });
 }
 
 } // namespace orv

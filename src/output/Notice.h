@@ -50,4 +50,7 @@ std::string HexNumber(std::uint32_t value, int digits);
 // counted ("and 40 more").
 std::string FormatIndexRanges(std::span<const std::uint16_t> indexes, std::size_t maxItems = 40);
 
+// Ascending code points, runs joined, all of them: "U+0020-U+007E, U+00A9".
+std::string FormatCodePointRanges(std::span<const std::uint16_t> codePoints);
+
 } // namespace orv
