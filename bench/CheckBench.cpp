@@ -125,7 +125,7 @@ void BM_CheckCommand(benchmark::State& state)
         tree.Append(&block, definition.Identifier, index);
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "orv-check-bench.strdef";
     const std::vector<std::uint8_t> bytes = WriteDefinitionBytes(tree, table);
-    if (!WriteFileDurably(file, bytes)) {
+    if (!WriteFileSafely(file, bytes)) {
         state.SkipWithError("cannot write the definition file");
         return;
     }

@@ -74,7 +74,7 @@ fs::path WriteLargeFile(const fs::path& path, int untranslated)
         tree.Append(block, Ascii("TEXT_" + number), static_cast<std::uint32_t>(index));
     }
     const auto bytes = WriteDefinitionBytes(tree, table);
-    if (!WriteFileDurably(path, bytes)) {
+    if (!WriteFileSafely(path, bytes)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
     }

@@ -29,8 +29,9 @@ constexpr const char* kGenerateFooter =
     "does, then runs \"make_texts.bat\" through the shell in DIR (the one in DIR when there is one, else\n"
     "the one on the search path) unless --no-script is given. The definition file is not changed. A file\n"
     "of fewer than two definitions gets its header but no \"texts.bin\", and the script is not run\n"
-    "(status 1). Identifiers with characters above U+00FF have no header line, and texts beyond the\n"
-    "65,536 bytes of the table are cut: both are warnings, as is a script that fails.\n";
+    "(status 1). Identifiers with characters above U+00FF or with line breaks or control characters\n"
+    "have no header line, and texts beyond the 65,536 bytes of the table are cut: both are warnings, as\n"
+    "is a script that fails. Every file is written beside its target and then renamed into place.\n";
 
 constexpr const char* kExportFooter =
     "Renders the device font from FONT for the texts of FILE and writes the font-and-text file byte for\n"
@@ -55,7 +56,8 @@ constexpr const char* kCheckFooter =
     "  warning  a marked translation that is blank, equal to its default text, or whose blanks and line\n"
     "           breaks at the ends differ from the default text's; texts that the export cuts (over 1023\n"
     "           code units, or beyond the 65,536-byte pool); for the whole file, exported characters\n"
-    "           outside the device's base set, blocks over 65,000 bytes, fewer than two translated texts\n"
+    "           outside the device's base set, blocks over 65,000 bytes, fewer than two translated texts;\n"
+    "           an identifier that is no C name after \"S_\"\n"
     "Each finding is a line 'FILE: index N (S_IDENTIFIER): SEVERITY: MESSAGE: \"EXCERPT\"' ('FILE:\n"
     "SEVERITY: MESSAGE' for the whole file), then a summary line. --json prints an array of objects\n"
     "with file, severity, kind, index, identifier, excerpt and message instead. The status is 1 when\n"
@@ -137,7 +139,7 @@ int RunExport(const std::string& file, const std::string& font, const std::strin
     const auto built = BuildExport(rendered->Document.Table, rendered->Font);
     if (!built)
         return ReportError(err, file + ": " + built.error().Message);
-    if (auto written = WriteOutputFile(output, built->Bytes); !written)
+    if (auto written = WriteFileSafely(output, built->Bytes); !written)
         return ReportError(err, written.error().Message);
     for (const Notice& notice : built->Notices)
         ReportWarning(err, NoticeLine(notice));

@@ -105,7 +105,7 @@ Result<void> WritePngFile(const std::filesystem::path& path, const PngImage& ima
     const auto bytes = EncodePng(image);
     if (!bytes)
         return Fail(bytes.error().Code, path.string() + ": " + bytes.error().Message);
-    return ReplaceFileAtomically(path, *bytes);
+    return WriteFileSafely(path, *bytes);
 }
 
 } // namespace orv

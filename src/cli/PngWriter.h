@@ -38,7 +38,7 @@ struct PngImage
 // match the size; WriteFailed with libpng's message when encoding fails.
 Result<std::vector<std::uint8_t>> EncodePng(const PngImage& image);
 
-// Encodes `image` and replaces `path` with it atomically. Fails as EncodePng or ReplaceFileAtomically;
+// Encodes `image` and replaces `path` with it atomically. Fails as EncodePng or WriteFileSafely;
 // `path` is then left as it was.
 Result<void> WritePngFile(const std::filesystem::path& path, const PngImage& image);
 

@@ -1,11 +1,7 @@
 #include "output/FontTextExport.h"
 
-#include <cerrno>
 #include <limits>
 #include <new>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "base/ByteWriter.h"
 #include "base/FileIo.h"
@@ -131,31 +127,6 @@ Result<ExportFile> BuildExport(DefinitionTable& table, const RenderedFont& font)
     } catch (const std::bad_alloc&) {
         return Fail(ErrorCode::OutOfRange, kOutOfMemoryMessage);
     }
-}
-
-Result<void> WriteOutputFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return Fail(ErrorCode::OpenFailed, "cannot create " + path.string() + ": " + SystemReason());
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            const std::string reason = count < 0 ? SystemReason() : "nothing was written";
-            ::close(fd);
-            return Fail(ErrorCode::WriteFailed,
-                        "cannot write " + path.string() + " (" + std::to_string(written) + " of " +
-                            std::to_string(bytes.size()) + " bytes written): " + reason);
-        }
-        written += static_cast<std::size_t>(count);
-    }
-    // close can report a failed delayed write.
-    if (::close(fd) != 0)
-        return Fail(ErrorCode::WriteFailed, "cannot write " + path.string() + ": " + SystemReason());
-    return {};
 }
 
 Notice ExportFailureNotice(const Error& error)

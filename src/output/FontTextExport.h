@@ -31,7 +31,7 @@
 //
 // The window's ExportWithFont checks the chosen font, calls CheckExportable (before rendering and
 // before asking for the file name), renders the font silently, asks for the file name, then calls
-// BuildExport and WriteOutputFile; on a failure it shows ExportFailureNotice of the error, otherwise
+// BuildExport and WriteFileSafely; on a failure it shows ExportFailureNotice of the error, otherwise
 // the notices of the built file in their order.
 
 #include <array>
@@ -92,11 +92,7 @@ Result<void> CheckExportable(const DefinitionTable& table);
 // OutOfRange when memory runs out ("Out of memory") or a block packs to more than its header holds.
 Result<ExportFile> BuildExport(DefinitionTable& table, const RenderedFont& font);
 
-// Creates or truncates `path` and writes `bytes`. OpenFailed when it cannot be created; WriteFailed
-// when writing or closing fails, which leaves the file incomplete. Messages name the file and reason.
-Result<void> WriteOutputFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
-
-// The message box for an error of CheckExportable, BuildExport or WriteOutputFile.
+// The message box for an error of CheckExportable, BuildExport or WriteFileSafely.
 Notice ExportFailureNotice(const Error& error);
 
 } // namespace orv

@@ -14,7 +14,8 @@ namespace orv {
 inline constexpr const char* kOutOfMemoryMessage = "Out of memory";
 inline constexpr const char* kChooseFontFirstMessage = "Choose a font first for rendering!";
 inline constexpr const char* kCannotCreateFileMessage = "Can't create file";
-inline constexpr const char* kIncompleteFileMessage = "Can't write the whole file; it is incomplete.";
+inline constexpr const char* kIncompleteFileMessage =
+    "Can't write the whole file; the file is left as it was.";
 inline constexpr const char* kHeaderNotWrittenMessage =
     "Can't write \"fw_textIDs.h\"; \"texts.bin\" was left as it was and \"make_texts.bat\" was not run.";
 inline constexpr const char* kTextTableNotWrittenMessage =
