@@ -100,7 +100,7 @@ int RunBuild(const std::string& jsonPath, const std::string& outputPath, std::os
     if (!content)
         return ReportError(err, jsonPath + ": " + content.error().Message);
     const std::vector<std::uint8_t> bytes = WriteDefinitionBytes(content->Tree, content->Table);
-    if (auto written = ReplaceFileAtomically(outputPath, bytes); !written)
+    if (auto written = WriteFileSafely(outputPath, bytes); !written)
         return ReportError(err, written.error().Message);
     return kExitSuccess;
 }
@@ -116,8 +116,8 @@ int ReportSave(DefinitionDocument& document, const std::string& path, std::ostre
         out << "unchanged\n";
         return kExitSuccess;
     case SaveStatus::Replaced:
-    case SaveStatus::ReplacedByCopy:
-        out << "saved (previous version kept as " << BackupPath(path, 1).string() << ")\n";
+        out << "saved (previous version kept as " << BackupPath(FollowLinks(path).value_or(path), 1).string()
+            << ")\n";
         return kExitSuccess;
     case SaveStatus::Disabled:
         break;

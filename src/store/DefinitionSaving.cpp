@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,8 @@ namespace orv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kCompareBlockSize = 1024;
 
 struct FileCloser
@@ -24,23 +27,89 @@ struct FileCloser
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-bool PathExists(const std::filesystem::path& path)
+// Runs the test hook, if any, before a step: nonzero is the errno the step is to fail with.
+int InjectedFault(const SaveFaultHook& faults, SaveStep step, int generation = 0)
 {
-    struct stat info
-    {};
-    return ::lstat(path.c_str(), &info) == 0;
+    return faults ? faults(step, generation) : 0;
+}
+
+tl::unexpected<Error> StepFailed(const std::string& what, int error)
+{
+    return Fail(ErrorCode::WriteFailed, what + ": " + std::strerror(error));
+}
+
+// Gives the definition file a second name beside it, so that its content stays on disk whatever
+// happens to the name `target`: a hard link, or a copy where the file system has none.
+Result<fs::path> KeepPreviousVersion(const fs::path& target, const struct stat& existing,
+                                     const SaveFaultHook& faults)
+{
+    const fs::path directory = DirectoryOf(target);
+    const std::string name = target.filename().string() + ".bck0";
+    if (const int error = InjectedFault(faults, SaveStep::KeepPrevious))
+        return StepFailed("cannot keep the previous version of " + target.string(), error);
+    if (auto linked = LinkExclusively(target, directory, name))
+        return linked;
+
+    auto content = ReadWholeFile(target);
+    if (!content)
+        return Fail(ErrorCode::WriteFailed, "cannot keep the previous version of " + target.string() + ": " +
+                                                content.error().Message);
+    auto copy = ExclusiveFile::Create(directory, name, &existing);
+    if (!copy)
+        return tl::unexpected(copy.error());
+    if (auto written = copy->WriteAll(*content); !written)
+        return tl::unexpected(written.error());
+    copy->Keep();
+    return copy->Path();
+}
+
+// Shifts backups 1 to 8 up one generation and puts `previous` in as backup 1. Every step is a
+// rename onto the next name, so a step that fails or is interrupted leaves each version under one
+// name or another; on failure the shifting stops there and `previous` stays where it is.
+Result<void> RotateBackups(const fs::path& target, const fs::path& previous, const SaveFaultHook& faults)
+{
+    const auto keptIn = [&] { return "; the previous version is kept in " + previous.string(); };
+    for (int generation = kBackupGenerations - 1; generation >= 1; --generation) {
+        const fs::path from = BackupPath(target, generation);
+        const fs::path to = BackupPath(target, generation + 1);
+        int error = InjectedFault(faults, SaveStep::ShiftBackup, generation);
+        if (error == 0 && ::rename(from.c_str(), to.c_str()) != 0)
+            error = errno;
+        if (error == ENOENT) {
+            // A missing generation is a gap that moves up with the others; the oldest generation
+            // drops out whether or not the one below it exists.
+            if (generation == kBackupGenerations - 1)
+                ::unlink(to.c_str());
+            continue;
+        }
+        if (error != 0)
+            return StepFailed(target.string() +
+                                  " is saved, but its backups could not be shifted: cannot rename " +
+                                  from.string() + " to " + to.string() + keptIn(),
+                              error);
+    }
+    const fs::path first = BackupPath(target, 1);
+    int error = InjectedFault(faults, SaveStep::PlaceBackup);
+    if (error == 0 && ::rename(previous.c_str(), first.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        return StepFailed(target.string() + " is saved, but cannot rename " + previous.string() + " to " +
+                              first.string() + keptIn(),
+                          error);
+    SyncParentDirectory(target);
+    return {};
 }
 
 } // namespace
 
-std::filesystem::path BackupPath(const std::filesystem::path& path, int generation)
+fs::path BackupPath(const fs::path& path, int generation)
 {
-    std::filesystem::path backup = path;
+    fs::path backup = path;
     backup += ".bck" + std::to_string(generation);
     return backup;
 }
 
-int CompareFiles(const std::filesystem::path& temporaryPath, const std::filesystem::path& path)
+int CompareFiles(const fs::path& temporaryPath, const fs::path& path)
 {
     FileHandle temporary(std::fopen(temporaryPath.c_str(), "rb"));
     if (!temporary)
@@ -62,58 +131,57 @@ int CompareFiles(const std::filesystem::path& temporaryPath, const std::filesyst
     }
 }
 
-void RotateBackups(const std::filesystem::path& path)
-{
-    for (int generation = kBackupGenerations - 1; generation >= 1; --generation) {
-        ::unlink(BackupPath(path, generation + 1).c_str());
-        ::rename(BackupPath(path, generation).c_str(), BackupPath(path, generation + 1).c_str());
-    }
-    ::unlink(BackupPath(path, 1).c_str());
-    ::rename(path.c_str(), BackupPath(path, 1).c_str());
-}
-
 Result<SaveOutcome> SaveDefinitionFile(const BlockTree& tree, DefinitionTable& table,
-                                       const std::filesystem::path& filePath,
-                                       const std::filesystem::path& temporaryPath)
+                                       const fs::path& filePath, const SaveFaultHook& faults)
 {
+    table.SaveLock = 0;
     const std::vector<std::uint8_t> bytes = WriteDefinitionBytes(tree, table);
-    // The temporary file is on disk before anything else is touched, so that a crash during the
-    // renames below leaves the new content in it.
-    if (auto written = WriteFileDurably(temporaryPath, bytes); !written) {
-        ::unlink(temporaryPath.c_str());
+
+    // A definition file that is a link is saved into the file it links to, and its backups sit
+    // beside that file, so that every rename below stays in one directory of one file system.
+    auto target = ResolveOutputTarget(filePath);
+    if (!target)
+        return tl::unexpected(target.error());
+    struct stat existing
+    {};
+    const bool exists = ::stat(target->c_str(), &existing) == 0;
+
+    if (const int error = InjectedFault(faults, SaveStep::CreateTemporary))
+        return StepFailed("cannot create a temporary file beside " + target->string(), error);
+    auto temporary =
+        ExclusiveFile::Create(DirectoryOf(*target), kTemporaryFileName, exists ? &existing : nullptr);
+    if (!temporary)
+        return tl::unexpected(temporary.error());
+    if (const int error = InjectedFault(faults, SaveStep::WriteTemporary))
+        return StepFailed("cannot write " + temporary->Path().string(), error);
+    if (auto written = temporary->WriteAll(bytes); !written)
         return tl::unexpected(written.error());
-    }
 
-    if (CompareFiles(temporaryPath, filePath) == 0) {
-        ::unlink(temporaryPath.c_str());
+    if (CompareFiles(temporary->Path(), *target) == 0)
         return SaveOutcome::Unchanged;
+
+    std::optional<fs::path> previous;
+    if (exists) {
+        auto kept = KeepPreviousVersion(*target, existing, faults);
+        if (!kept)
+            return tl::unexpected(kept.error());
+        previous = std::move(*kept);
     }
 
-    RotateBackups(filePath);
-    const std::filesystem::path backup = BackupPath(filePath, 1);
-    if (PathExists(filePath)) {
-        // The old file could not become backup 1; replacing it now would lose it.
-        return Fail(ErrorCode::WriteFailed, "cannot keep the previous version of " + filePath.string() +
-                                                " as " + backup.string() + "; the new content is kept in " +
-                                                temporaryPath.string());
+    int error = InjectedFault(faults, SaveStep::Replace);
+    auto replaced =
+        error != 0 ? StepFailed("cannot replace " + target->string(), error) : temporary->RenameOnto(*target);
+    if (!replaced) {
+        // Nothing has changed yet: the second name of the old file goes, the backups were not touched.
+        if (previous)
+            ::unlink(previous->c_str());
+        return tl::unexpected(replaced.error());
     }
-
-    if (::rename(temporaryPath.c_str(), filePath.c_str()) == 0) {
-        SyncParentDirectory(filePath);
-        return SaveOutcome::Replaced;
+    if (previous) {
+        if (auto rotated = RotateBackups(*target, *previous, faults); !rotated)
+            return tl::unexpected(rotated.error());
     }
-
-    // A rename cannot cross file systems, and the temporary file lives in the working directory.
-    const std::string renameReason = SystemReason();
-    if (auto copied = ReplaceFileAtomically(filePath, bytes); !copied) {
-        return Fail(ErrorCode::WriteFailed, "cannot move " + temporaryPath.string() + " to " +
-                                                filePath.string() + " (" + renameReason + ") nor copy it (" +
-                                                copied.error().Message + "); the new content is kept in " +
-                                                temporaryPath.string() + ", the previous version in " +
-                                                backup.string());
-    }
-    ::unlink(temporaryPath.c_str());
-    return SaveOutcome::ReplacedByCopy;
+    return SaveOutcome::Replaced;
 }
 
 } // namespace orv

@@ -1,9 +1,13 @@
 #include "store/DefinitionSaving.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "StoreSamples.h"
@@ -43,7 +47,7 @@ TEST_F(DefinitionSaving, UnchangedContentLeavesTheFileItsDateAndBackupsAlone)
     ASSERT_EQ(Save().value(), SaveOutcome::Unchanged);
     EXPECT_EQ(fs::last_write_time(FilePath), before);
     EXPECT_FALSE(Exists(BackupPath(FilePath, 1)));
-    EXPECT_FALSE(Exists(kTemporaryFileName));
+    EXPECT_FALSE(Exists(Directory / kTemporaryFileName));
 }
 
 TEST_F(DefinitionSaving, ChangedContentReplacesTheFileAndKeepsTheOldAsBackupOne)
@@ -53,7 +57,7 @@ TEST_F(DefinitionSaving, ChangedContentReplacesTheFileAndKeepsTheOldAsBackupOne)
     ASSERT_EQ(Save().value(), SaveOutcome::Replaced);
     EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), test::SmallFileBytes());
     EXPECT_EQ(ReadBytes(FilePath), WriteDefinitionBytes(Tree, Table));
-    EXPECT_FALSE(Exists(kTemporaryFileName));
+    EXPECT_FALSE(Exists(Directory / kTemporaryFileName));
     // Saving again without a change is a no-op.
     ASSERT_EQ(Save().value(), SaveOutcome::Unchanged);
     EXPECT_FALSE(Exists(BackupPath(FilePath, 2)));
@@ -91,91 +95,190 @@ TEST_F(DefinitionSaving, ADeletedFileIsWrittenAgainWithoutABackup)
     EXPECT_FALSE(Exists(BackupPath(FilePath, 1)));
 }
 
-TEST_F(DefinitionSaving, AFailedWriteOfTheTemporaryFileTouchesNothing)
+// Every name in the directory with its content ("-> target" for a link), to compare before and after.
+std::map<std::string, std::string> Listing(const fs::path& directory)
 {
-    WriteBytes(FilePath, Text("current"));
-    WriteBytes(BackupPath(FilePath, 1), Text("one"));
-    // A disk that is full: every write to /dev/full fails with ENOSPC, even for root.
-    const fs::path full = Directory / "full.temp";
-    ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
-    const auto saved = SaveDefinitionFile(Tree, Table, FilePath, full);
-    ASSERT_FALSE(saved);
-    EXPECT_EQ(saved.error().Code, ErrorCode::WriteFailed);
-    EXPECT_NE(saved.error().Message.find("No space left on device"), std::string::npos)
-        << saved.error().Message;
-    EXPECT_EQ(ReadBytes(FilePath), Text("current"));
-    EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("one"));
-    EXPECT_FALSE(Exists(BackupPath(FilePath, 2)));
-
-    const auto missingDirectory = SaveDefinitionFile(Tree, Table, FilePath, Directory / "no/such/dir.temp");
-    ASSERT_FALSE(missingDirectory);
-    EXPECT_NE(missingDirectory.error().Message.find("no/such/dir.temp"), std::string::npos);
-    EXPECT_EQ(ReadBytes(FilePath), Text("current"));
-}
-
-TEST_F(DefinitionSaving, ABackupThatCannotBeMadeStopsTheSaveBeforeAnythingIsLost)
-{
-    WriteBytes(FilePath, Text("current"));
-    // Non-empty directories in every generation: no rename onto them succeeds, even for root.
-    for (int generation = 1; generation <= 9; ++generation) {
-        fs::create_directories(BackupPath(FilePath, generation) / "x");
+    std::map<std::string, std::string> listing;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_symlink()) {
+            listing[name] = "-> " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_regular_file()) {
+            const Bytes bytes = ReadBytes(entry.path());
+            listing[name] = std::string(bytes.begin(), bytes.end());
+        } else {
+            listing[name] = "(special)";
+        }
     }
-    const auto saved = Save();
-    ASSERT_FALSE(saved);
-    EXPECT_NE(saved.error().Message.find(kTemporaryFileName), std::string::npos) << saved.error().Message;
-    EXPECT_EQ(ReadBytes(FilePath), Text("current"));
-    EXPECT_EQ(ReadBytes(kTemporaryFileName), test::SmallFileBytes());
+    return listing;
 }
 
-// The working directory on another file system than the definition file: the rename fails and the
-// content is copied instead. Needs a second file system; /dev/shm is one on most Linux machines.
-class DefinitionSavingAcrossFileSystems : public DefinitionSaving
+// A definition file with nine backups, each holding its own name, for the fault tests.
+class DefinitionSavingUnderFaults : public DefinitionSaving
 {
 protected:
-    fs::path OtherTemporary;
+    static constexpr int kStepsOfAFullSave = 13; // create, write, keep, replace, 8 shifts, place
 
-    void SetUp() override
+    // Empties the directory (it stays the working directory) and lays out the files afresh.
+    void Prepare()
     {
-        DefinitionSaving::SetUp();
-        struct stat here
-        {};
-        struct stat there
-        {};
-        if (::stat(Directory.Path().c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 ||
-            here.st_dev == there.st_dev || ::access("/dev/shm", W_OK) != 0)
-            GTEST_SKIP() << "no second writable file system at /dev/shm";
-        OtherTemporary = "/dev/shm/orv-save-test-" + std::to_string(::getpid()) + ".temp";
+        for (const auto& entry : fs::directory_iterator(Directory.Path()))
+            fs::remove_all(entry.path());
+        WriteBytes(FilePath, Text("current"));
+        for (int generation = 1; generation <= kBackupGenerations; ++generation)
+            WriteBytes(BackupPath(FilePath, generation), Text("backup " + std::to_string(generation)));
+        Before = Listing(Directory.Path());
     }
-    void TearDown() override
+
+    // Every version that was there before is still in some file, except backup 9 once the shifting
+    // began; the definition file holds the old or the new content whole.
+    void ExpectNothingLost(bool shifted) const
     {
-        if (!OtherTemporary.empty())
-            fs::remove(OtherTemporary);
+        std::multiset<std::string> contents;
+        for (const auto& [name, content] : Listing(Directory.Path()))
+            contents.insert(content);
+        for (const auto& [name, content] : Before) {
+            if (!(shifted && name == BackupPath(FilePath, 9).filename().string())) {
+                EXPECT_TRUE(contents.contains(content)) << "lost: " << name;
+            }
+        }
+        const Bytes now = ReadBytes(FilePath);
+        EXPECT_TRUE(now == Text("current") || now == WriteDefinitionBytes(Tree, Table));
     }
+
+    std::map<std::string, std::string> Before;
 };
 
-TEST_F(DefinitionSavingAcrossFileSystems, AFailedRenameCopiesTheContentInstead)
+TEST_F(DefinitionSavingUnderFaults, AStepThatFailsLosesNothingAndBeforeTheReplaceChangesNothing)
 {
-    WriteBytes(FilePath, Text("current"));
-    const auto saved = SaveDefinitionFile(Tree, Table, FilePath, OtherTemporary);
-    ASSERT_EQ(saved.value(), SaveOutcome::ReplacedByCopy);
-    EXPECT_EQ(ReadBytes(FilePath), test::SmallFileBytes());
-    EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("current"));
-    EXPECT_FALSE(Exists(OtherTemporary));
+    constexpr int kReplaceStep = 3;
+    for (int failing = 0; failing < kStepsOfAFullSave; ++failing) {
+        SCOPED_TRACE("step " + std::to_string(failing));
+        Prepare();
+        int step = 0;
+        const auto saved = SaveDefinitionFile(Tree, Table, FilePath,
+                                              [&](SaveStep, int) { return step++ == failing ? EIO : 0; });
+        ASSERT_FALSE(saved);
+        EXPECT_NE(saved.error().Message.find(std::strerror(EIO)), std::string::npos) << saved.error().Message;
+        if (failing <= kReplaceStep) {
+            EXPECT_EQ(Listing(Directory.Path()), Before);
+        } else {
+            ExpectNothingLost(/*shifted=*/true);
+            EXPECT_EQ(ReadBytes(FilePath), WriteDefinitionBytes(Tree, Table));
+            // The error tells where the version that did not reach backup 1 is.
+            EXPECT_NE(saved.error().Message.find(".bck0"), std::string::npos) << saved.error().Message;
+        }
+    }
 }
 
-TEST_F(DefinitionSavingAcrossFileSystems, WhenTheCopyFailsTooTheTemporaryFileIsKeptAndNamed)
+TEST_F(DefinitionSavingUnderFaults, AProcessKilledAtAnyStepLosesNothing)
 {
+    for (int killed = 0; killed <= kStepsOfAFullSave; ++killed) {
+        SCOPED_TRACE("killed before step " + std::to_string(killed));
+        Prepare();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int step = 0;
+            (void)SaveDefinitionFile(Tree, Table, FilePath, [&](SaveStep, int) {
+                if (step++ == killed)
+                    ::_exit(0);
+                return 0;
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ExpectNothingLost(/*shifted=*/killed > 4);
+    }
+}
+
+TEST_F(DefinitionSaving, TwoSavesInOneDirectoryKeepTheirOwnContent)
+{
+    // While one save is between writing its temporary file and replacing, a save of another file in
+    // the same directory runs from start to end.
+    const fs::path otherPath = Directory / "other.strdef";
+    BlockTree otherTree;
+    DefinitionTable otherTable;
+    test::FillSmallTable(otherTree, otherTable);
+    otherTable.Definitions.at(1).Translation = u"other";
+    Table.Definitions.at(1).Translation = u"mine";
+
+    bool otherSaved = false;
+    const auto saved = SaveDefinitionFile(Tree, Table, FilePath, [&](SaveStep step, int) {
+        if (step == SaveStep::Replace && !otherSaved) {
+            otherSaved = true;
+            EXPECT_EQ(SaveDefinitionFile(otherTree, otherTable, otherPath).value(), SaveOutcome::Replaced);
+        }
+        return 0;
+    });
+    ASSERT_EQ(saved.value(), SaveOutcome::Replaced);
+    EXPECT_EQ(ReadBytes(FilePath), WriteDefinitionBytes(Tree, Table));
+    EXPECT_EQ(ReadBytes(otherPath), WriteDefinitionBytes(otherTree, otherTable));
+    EXPECT_EQ(Listing(Directory.Path()).size(), 2U); // no temporary file is left behind
+}
+
+TEST_F(DefinitionSaving, NamesThatAreTakenAreNeitherFollowedNorOverwritten)
+{
+    // The temporary file's name is a link to a file of someone else's, and a file kept by an
+    // interrupted save sits beside it under a unique variant of the name.
+    const fs::path victim = Directory / "victim";
+    WriteBytes(victim, Text("victim"));
+    ASSERT_EQ(::symlink(victim.c_str(), (Directory / kTemporaryFileName).c_str()), 0);
     WriteBytes(FilePath, Text("current"));
-    fs::path part = FilePath;
-    part += ".part";
-    fs::create_directories(part / "blocker"); // the copy's own temporary name is taken by a directory
-    const auto saved = SaveDefinitionFile(Tree, Table, FilePath, OtherTemporary);
-    ASSERT_FALSE(saved);
-    EXPECT_NE(saved.error().Message.find(OtherTemporary.string()), std::string::npos)
-        << saved.error().Message;
-    EXPECT_NE(saved.error().Message.find(BackupPath(FilePath, 1).string()), std::string::npos);
-    EXPECT_EQ(ReadBytes(OtherTemporary), test::SmallFileBytes());
+    WriteBytes(FilePath.string() + ".bck0", Text("kept by an interrupted save"));
+    const auto before = Listing(Directory.Path());
+
+    ASSERT_EQ(Save().value(), SaveOutcome::Replaced);
+    auto after = Listing(Directory.Path());
+    EXPECT_EQ(after.at(kTemporaryFileName), before.at(kTemporaryFileName));
+    EXPECT_EQ(after.at("victim"), "victim");
+    EXPECT_EQ(after.at("main.strdef.bck0"), "kept by an interrupted save");
+    EXPECT_EQ(after.at("main.strdef.bck1"), "current");
+    EXPECT_EQ(after.size(), before.size() + 1);
+}
+
+TEST_F(DefinitionSaving, AFileNamedLikeTheTemporaryFileIsSavedLikeAnyOther)
+{
+    FilePath = Directory / kTemporaryFileName;
+    WriteBytes(FilePath, Text("current"));
+    ASSERT_EQ(Save().value(), SaveOutcome::Replaced);
+    EXPECT_EQ(ReadBytes(FilePath), WriteDefinitionBytes(Tree, Table));
     EXPECT_EQ(ReadBytes(BackupPath(FilePath, 1)), Text("current"));
+}
+
+TEST_F(DefinitionSaving, ALinkIsSavedThroughToItsTargetWithItsModeAndOwner)
+{
+    const fs::path target = Directory / "real" / "texts.strdef";
+    fs::create_directories(target.parent_path());
+    WriteBytes(target, Text("current"));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4321, 4321), 0);
+    }
+    ASSERT_EQ(::symlink("real/texts.strdef", FilePath.c_str()), 0);
+
+    ASSERT_EQ(Save().value(), SaveOutcome::Replaced);
+    EXPECT_TRUE(fs::is_symlink(FilePath));
+    EXPECT_EQ(ReadBytes(target), WriteDefinitionBytes(Tree, Table));
+    EXPECT_EQ(ReadBytes(BackupPath(target, 1)), Text("current"));
+    struct stat info
+    {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640U);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 4321U);
+    }
+}
+
+TEST_F(DefinitionSaving, WhatIsNotARegularFileIsNeverReplaced)
+{
+    ASSERT_EQ(::mkfifo(FilePath.c_str(), 0600), 0);
+    const auto saved = Save();
+    ASSERT_FALSE(saved);
+    EXPECT_NE(saved.error().Message.find("not a regular file"), std::string::npos) << saved.error().Message;
+    EXPECT_EQ(Listing(Directory.Path()).size(), 1U);
 }
 
 TEST(CompareFiles, ComparesWholeContentInBlocks)
