@@ -1,14 +1,24 @@
 #include "store/DefinitionDocument.h"
 
+#include "base/FileIo.h"
+
 namespace orv {
 
 Result<LoadOutcome> DefinitionDocument::LoadDefinitionFile()
 {
+    const bool wasLoaded = Loaded;
+    const bool wasDisabled = SaveDisabled;
     Loaded = false;
     SaveDisabled = true;
     auto read = ReadDefinitionFile(FilePath, Tree, Table);
-    if (!read)
-        return tl::unexpected(read.error());
+    if (!read) {
+        if (read.error().Code == ErrorCode::OpenFailed) {
+            Loaded = wasLoaded;
+            SaveDisabled = wasDisabled;
+            return tl::unexpected(read.error());
+        }
+        return LoadOutcome{ReadResult::ReadFailed, std::move(read.error().Message), false};
+    }
     LoadOutcome outcome{read->Result, std::move(read->Reason), false};
     if (outcome.Result == ReadResult::ReadOk) {
         if (Table.SaveLock == 0)
@@ -21,22 +31,31 @@ Result<LoadOutcome> DefinitionDocument::LoadDefinitionFile()
     return outcome;
 }
 
-Result<SaveStatus> DefinitionDocument::SaveDefinitionFile(const std::filesystem::path& temporaryPath)
+Result<LoadOutcome> DefinitionDocument::OpenDefinitionFile(const std::filesystem::path& path)
+{
+    std::filesystem::path previous = std::exchange(FilePath, path);
+    auto loaded = LoadDefinitionFile();
+    if (!loaded)
+        FilePath = std::move(previous);
+    return loaded;
+}
+
+Result<SaveStatus> DefinitionDocument::SaveDefinitionFile()
 {
     if (SaveDisabled)
         return SaveStatus::Disabled;
-    auto saved = orv::SaveDefinitionFile(Tree, Table, FilePath, temporaryPath);
+    auto saved = orv::SaveDefinitionFile(Tree, Table, FilePath, SaveFaults);
     if (!saved)
         return tl::unexpected(saved.error());
-    switch (*saved) {
-    case SaveOutcome::Unchanged:
-        return SaveStatus::Unchanged;
-    case SaveOutcome::Replaced:
-        return SaveStatus::Replaced;
-    case SaveOutcome::ReplacedByCopy:
-        return SaveStatus::ReplacedByCopy;
-    }
-    return SaveStatus::Replaced;
+    return *saved == SaveOutcome::Unchanged ? SaveStatus::Unchanged : SaveStatus::Replaced;
+}
+
+bool DefinitionDocument::HasUnsavedChanges() const
+{
+    if (!Loaded || SaveDisabled)
+        return false;
+    const auto onDisk = ReadWholeFile(FilePath, kMaxDefinitionFileSize);
+    return !onDisk || *onDisk != WriteDefinitionBytes(Tree, Table);
 }
 
 void DefinitionDocument::ClearDefinitions()

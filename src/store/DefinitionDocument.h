@@ -28,7 +28,6 @@ enum class SaveStatus
     Disabled, // saving is disabled for this file; nothing was touched
     Unchanged,
     Replaced,
-    ReplacedByCopy,
 };
 
 class DefinitionDocument
@@ -39,14 +38,24 @@ public:
     std::filesystem::path FilePath;
     bool Loaded = false;       // the last load succeeded; only then is anything saved
     bool SaveDisabled = false; // saving returns at once without touching any file
+    SaveFaultHook SaveFaults;  // for tests: makes a step of every save fail
 
     // Reads `FilePath` into the table and tree. Clears `Loaded` and sets `SaveDisabled` first; a
     // complete read with a "foni" word of 0 enables saving, and any complete read sets `Loaded` and
-    // resets `SaveLock`. A file that cannot be opened is an error and changes nothing else.
+    // resets `SaveLock`. A file that cannot be opened is an error and changes nothing at all; one
+    // that cannot be read (an I/O error, too large, not enough memory) is ReadFailed.
     Result<LoadOutcome> LoadDefinitionFile();
 
-    // Saves to `FilePath` through the temporary file unless saving is disabled.
-    Result<SaveStatus> SaveDefinitionFile(const std::filesystem::path& temporaryPath = kTemporaryFileName);
+    // Makes `path` the document's file and loads it. When it cannot be opened, the error comes back
+    // and the document stays as it was: the same file, loaded and saveable as before.
+    Result<LoadOutcome> OpenDefinitionFile(const std::filesystem::path& path);
+
+    // Saves to `FilePath` unless saving is disabled.
+    Result<SaveStatus> SaveDefinitionFile();
+
+    // Whether saving now would change the file on disk: the bytes it would write differ from the
+    // file's (or the file cannot be read). False when nothing is loaded or saving is disabled.
+    bool HasUnsavedChanges() const;
 
     // Empties the table and the tree and resets the firmware version; the rest stays as it is.
     void ClearDefinitions();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "base/ByteReader.h"
@@ -402,13 +403,18 @@ ReadOutcome ReadDefinitionBytes(std::span<const std::uint8_t> bytes, BlockTree& 
 Result<ReadOutcome> ReadDefinitionFile(const std::filesystem::path& path, BlockTree& tree,
                                        DefinitionTable& table)
 {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, kMaxDefinitionFileSize);
     if (!bytes)
         return tl::unexpected(bytes.error());
-    return ReadDefinitionBytes(*bytes, tree, table);
+    try {
+        return ReadDefinitionBytes(*bytes, tree, table);
+    } catch (const std::bad_alloc&) {
+        return ReadOutcome{ReadResult::ReadFailed,
+                           "not enough memory to hold the definitions of " + path.string()};
+    }
 }
 
-std::vector<std::uint8_t> WriteDefinitionBytes(const BlockTree& tree, DefinitionTable& table)
+std::vector<std::uint8_t> WriteDefinitionBytes(const BlockTree& tree, const DefinitionTable& table)
 {
     ByteWriter out;
     out.Reserve(EstimatedSize(table) + 16 * tree.TopLevelCount());
@@ -428,11 +434,10 @@ std::vector<std::uint8_t> WriteDefinitionBytes(const BlockTree& tree, Definition
         out.WriteU32(definition.Translated);
     }
 
-    table.SaveLock = 0;
     WriteString(out, u"ver");
     out.WriteU16(table.FirmwareVersion);
     WriteString(out, u"foni");
-    out.WriteU32(table.SaveLock);
+    out.WriteU32(0);
     WriteString(out, u"");
     return out.Take();
 }

@@ -60,13 +60,19 @@ struct ReadOutcome
 // failure stays; "UNUSED" items are removed only from a complete read.
 ReadOutcome ReadDefinitionBytes(std::span<const std::uint8_t> bytes, BlockTree& tree, DefinitionTable& table);
 
-// Reads the file at `path` as ReadDefinitionBytes does. A file that cannot be opened or read is an
-// error, and then `tree` and `table` are unchanged.
+// The largest definition file that is read. 65,536 texts with four strings of a few thousand
+// characters each stay well below it; a larger file is refused before anything is allocated.
+inline constexpr std::uint64_t kMaxDefinitionFileSize = std::uint64_t{1} << 30;
+
+// Reads the file at `path` as ReadDefinitionBytes does. A file that cannot be opened or read, or is
+// larger than kMaxDefinitionFileSize, is an error, and then `tree` and `table` are unchanged; running
+// out of memory while reading is ReadFailed.
 Result<ReadOutcome> ReadDefinitionFile(const std::filesystem::path& path, BlockTree& tree,
                                        DefinitionTable& table);
 
-// The file's bytes for `tree` and `table`. Sets `table.SaveLock` to 0, which is what is written.
-std::vector<std::uint8_t> WriteDefinitionBytes(const BlockTree& tree, DefinitionTable& table);
+// The file's bytes for `tree` and `table`, always with a "foni" word of 0: whatever is written can be
+// saved again.
+std::vector<std::uint8_t> WriteDefinitionBytes(const BlockTree& tree, const DefinitionTable& table);
 
 // The text the reader puts above the tree after a complete read: "System strings (Fw. ver. %.2f)" of
 // the version divided by 100 (0x110 shows as 2.72 until the title replaces it).

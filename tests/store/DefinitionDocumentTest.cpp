@@ -1,6 +1,7 @@
 #include "store/DefinitionDocument.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "StoreSamples.h"
 
@@ -63,30 +64,47 @@ TEST_F(DefinitionDocumentTest, ASaveLockedFileLoadsButIsNeverSaved)
 
     Document.Table.Definitions.at(3).Translation = u"changed";
     EXPECT_EQ(Document.SaveDefinitionFile().value(), SaveStatus::Disabled);
-    EXPECT_FALSE(fs::exists(kTemporaryFileName));
+    EXPECT_FALSE(fs::exists(Directory / kTemporaryFileName));
     EXPECT_FALSE(fs::exists(BackupPath(Document.FilePath, 1)));
     EXPECT_EQ(test::ReadBytes(Document.FilePath), WithSaveLock(7));
 }
 
-TEST_F(DefinitionDocumentTest, AFailedReadOrOpenLeavesTheDocumentUnloadedAndUnsavable)
+TEST_F(DefinitionDocumentTest, AFileThatCannotBeReadLeavesTheDocumentUnloadedAndUnsavable)
 {
-    Document.FilePath = Directory / "short.strdef";
     Bytes truncated = WithSaveLock(0);
     truncated.resize(40);
-    test::WriteBytes(Document.FilePath, truncated);
-    const auto failed = Document.LoadDefinitionFile();
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->Result, ReadResult::ReadFailed);
-    EXPECT_FALSE(failed->Reason.empty());
-    EXPECT_FALSE(Document.Loaded);
-    EXPECT_TRUE(Document.SaveDisabled);
+    test::WriteBytes(Directory / "short.strdef", truncated);
+    // Larger than any definition file: refused before a byte is read, as a failed read.
+    test::WriteBytes(Directory / "huge.strdef", {});
+    fs::resize_file(Directory / "huge.strdef", std::uintmax_t{1} << 41);
+    for (const char* name : {"short.strdef", "huge.strdef"}) {
+        const auto failed = Document.OpenDefinitionFile(Directory / name);
+        ASSERT_TRUE(failed) << name;
+        EXPECT_EQ(failed->Result, ReadResult::ReadFailed);
+        EXPECT_FALSE(failed->Reason.empty());
+        EXPECT_FALSE(Document.Loaded);
+        EXPECT_TRUE(Document.SaveDisabled);
+    }
+}
 
-    Document.FilePath = Directory / "missing.strdef";
-    const auto missing = Document.LoadDefinitionFile();
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().Code, ErrorCode::OpenFailed);
-    EXPECT_FALSE(Document.Loaded);
-    EXPECT_TRUE(Document.SaveDisabled);
+TEST_F(DefinitionDocumentTest, AFileThatCannotBeOpenedLeavesTheOpenDocumentAsItWas)
+{
+    test::WriteBytes(Directory / "a.strdef", WithSaveLock(0));
+    ASSERT_EQ(Document.OpenDefinitionFile(Directory / "a.strdef")->Result, ReadResult::ReadOk);
+    EXPECT_FALSE(Document.HasUnsavedChanges());
+    Document.Table.Definitions.at(3).Translation = u"edited";
+    EXPECT_TRUE(Document.HasUnsavedChanges());
+
+    ASSERT_EQ(::mkfifo((Directory / "pipe.strdef").c_str(), 0600), 0);
+    for (const char* name : {"missing.strdef", "pipe.strdef"}) {
+        const auto failed = Document.OpenDefinitionFile(Directory / name);
+        ASSERT_FALSE(failed) << name;
+        EXPECT_EQ(failed.error().Code, ErrorCode::OpenFailed);
+    }
+    EXPECT_EQ(Document.FilePath, Directory / "a.strdef");
+    EXPECT_TRUE(Document.Loaded);
+    EXPECT_EQ(Document.SaveDefinitionFile().value(), SaveStatus::Replaced);
+    EXPECT_FALSE(Document.HasUnsavedChanges());
 }
 
 TEST_F(DefinitionDocumentTest, AnEntryAddedForAnItemWithoutDefinitionSurvivesASave)
