@@ -1,5 +1,6 @@
 #include "output/SourceGeneration.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -10,12 +11,36 @@
 
 namespace orv {
 
-std::optional<std::string> HeaderLine(std::uint16_t index, std::u16string_view identifier)
+namespace {
+
+constexpr char16_t kFirstPrintable = u' ';
+constexpr char16_t kNextLine = u'\u0085';
+constexpr char16_t kLineSeparator = u'\u2028';
+constexpr char16_t kParagraphSeparator = u'\u2029';
+constexpr char16_t kLargestEightBit = u'\u00FF';
+
+// True for a character that would end a line of the header, or the define on it, early.
+bool BreaksHeaderLine(char16_t character)
 {
+    // A line feed or carriage return would start a line of the identifier's choosing (an #include,
+    // a define of another name). A tab or another control splits the define into a different name
+    // and value, and a NUL ends the line for tools that read C strings. The byte 0x85 is a line break
+    // to readers that take the header as Latin-1; U+2028 and U+2029 have no 8-bit form anyway, but
+    // are reported with the line breaks, which is what they are.
+    return character < kFirstPrintable || character == kNextLine || character == kLineSeparator ||
+           character == kParagraphSeparator;
+}
+
+} // namespace
+
+tl::expected<std::string, HeaderLineFault> HeaderLine(std::uint16_t index, std::u16string_view identifier)
+{
+    if (std::ranges::any_of(identifier, BreaksHeaderLine))
+        return tl::unexpected(HeaderLineFault::BreaksLine);
     std::string line = "#define S_";
     for (const char16_t c : identifier) {
-        if (c > 0xFF)
-            return std::nullopt;
+        if (c > kLargestEightBit)
+            return tl::unexpected(HeaderLineFault::BeyondEightBits);
         line += static_cast<char>(static_cast<unsigned char>(c));
     }
     line += " " + std::to_string(index) + "\r\n";
@@ -32,6 +57,8 @@ GeneratedSources GenerateSourceBytes(const DefinitionTable& table)
     for (const auto& [index, definition] : table.Definitions) {
         if (const auto line = HeaderLine(index, definition.Identifier))
             sources.Header += *line;
+        else if (line.error() == HeaderLineFault::BreaksLine)
+            sources.LineBreakingIdentifiers.push_back(index);
         else
             sources.UnwritableIdentifiers.push_back(index);
         texts.push_back({index, definition.DefaultText.substr(0, kMaxTextUnits)});
@@ -43,18 +70,26 @@ GeneratedSources GenerateSourceBytes(const DefinitionTable& table)
 
 namespace {
 
+// A warning naming the indexes whose header lines were left out for a line-breaking character.
+Notice LineBreakingIdentifiersNotice(std::span<const std::uint16_t> indexes)
+{
+    return WarningNotice("These identifiers have line breaks or control characters, which would break the "
+                         "lines of \"fw_textIDs.h\"; their lines were left out.\r\n\r\nIndexes: " +
+                         FormatIndexRanges(indexes));
+}
+
 SourceGenerationResult GenerateAndWrite(const DefinitionTable& table, const std::filesystem::path& directory)
 {
     SourceGenerationResult result;
     GeneratedSources sources = GenerateSourceBytes(table);
     const auto headerBytes =
         std::span(reinterpret_cast<const std::uint8_t*>(sources.Header.data()), sources.Header.size());
-    if (auto written = WriteFileDurably(directory / kHeaderFileName, headerBytes); !written) {
+    if (auto written = WriteFileSafely(directory / kHeaderFileName, headerBytes); !written) {
         result.Notices.push_back(
             ErrorNotice(kHeaderNotWrittenMessage, NoticeIcon::Error, written.error().Message));
     } else if (!sources.TextTable) {
         result.Notices.push_back(ErrorNotice(TooFewDefinitionsMessage(table.Definitions.size())));
-    } else if (auto tableWritten = WriteFileDurably(directory / kTextTableFileName, sources.TextTable->Bytes);
+    } else if (auto tableWritten = WriteFileSafely(directory / kTextTableFileName, sources.TextTable->Bytes);
                !tableWritten) {
         result.Notices.push_back(
             ErrorNotice(kTextTableNotWrittenMessage, NoticeIcon::Error, tableWritten.error().Message));
@@ -67,6 +102,8 @@ SourceGenerationResult GenerateAndWrite(const DefinitionTable& table, const std:
     }
     if (!sources.UnwritableIdentifiers.empty())
         result.Notices.push_back(UnwritableIdentifiersNotice(sources.UnwritableIdentifiers));
+    if (!sources.LineBreakingIdentifiers.empty())
+        result.Notices.push_back(LineBreakingIdentifiersNotice(sources.LineBreakingIdentifiers));
     return result;
 }
 

@@ -6,8 +6,10 @@
 //
 // "fw_textIDs.h" is 8-bit text, one line per definition in ascending index order and nothing else:
 // "#define S_%s %d\r\n" of the identifier and the index (the definition's key in the table). Each
-// identifier character becomes the byte of its value; an identifier with a character above U+00FF
-// has no 8-bit form, and its line is left out and reported.
+// identifier character becomes the byte of its value. Two kinds of identifier get no line, and are
+// reported instead: one with a character above U+00FF, which has no 8-bit form, and one with a
+// character that would end the line or the define early (a control character below U+0020, U+0085,
+// U+2028, U+2029), whose line could otherwise add lines of its own to the header.
 //
 // "texts.bin" is the text table of output/TextTable.h over all definitions, each text being the first
 // 1023 code units of the default text, whether or not the definition is translated.
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "output/Notice.h"
 #include "output/TextTable.h"
 #include "store/DefinitionTable.h"
@@ -31,16 +34,23 @@ inline constexpr const char* kHeaderFileName = "fw_textIDs.h";
 inline constexpr const char* kTextTableFileName = "texts.bin";
 inline constexpr const char* kMakeTextsScript = "make_texts.bat";
 
-// The line of the header for `index` and `identifier`, or nothing when the identifier has a
-// character above U+00FF.
-std::optional<std::string> HeaderLine(std::uint16_t index, std::u16string_view identifier);
+// Why an identifier has no line in the header.
+enum class HeaderLineFault
+{
+    BeyondEightBits, // a character above U+00FF
+    BreaksLine,      // a character that ends the line or the define; this one wins over the other
+};
+
+// The line of the header for `index` and `identifier`, or why the identifier cannot have one.
+tl::expected<std::string, HeaderLineFault> HeaderLine(std::uint16_t index, std::u16string_view identifier);
 
 // Both generated files as bytes.
 struct GeneratedSources
 {
     std::string Header;
-    std::vector<std::uint16_t> UnwritableIdentifiers; // indexes whose header line was left out
-    std::optional<TextTableBytes> TextTable;          // nothing for fewer than two definitions
+    std::vector<std::uint16_t> UnwritableIdentifiers;   // indexes left out for a character above U+00FF
+    std::vector<std::uint16_t> LineBreakingIdentifiers; // indexes left out for a line-breaking character
+    std::optional<TextTableBytes> TextTable;            // nothing for fewer than two definitions
 };
 
 // The bytes of "fw_textIDs.h" and "texts.bin" for `table`.

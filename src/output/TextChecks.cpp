@@ -8,6 +8,7 @@
 #include "font/PreviewCanvas.h"
 #include "output/FontTextExport.h"
 #include "output/Notice.h"
+#include "output/SourceGeneration.h"
 #include "output/TextTable.h"
 
 namespace orv {
@@ -22,8 +23,8 @@ constexpr std::size_t kListedCharacters = 16;
 std::string UnitName(char16_t unit)
 {
     std::string name = "U+" + HexNumber(unit, 4);
-    const bool visible =
-        unit > 0x20 && !(unit >= 0x7F && unit < 0xA0) && !IsHighSurrogate(unit) && !IsLowSurrogate(unit);
+    const bool visible = unit > 0x20 && !(unit >= 0x7F && unit < 0xA0) && unit != 0x2028 && unit != 0x2029 &&
+                         !IsHighSurrogate(unit) && !IsLowSurrogate(unit);
     if (visible)
         name += " (" + ToUtf8(std::u16string_view(&unit, 1)) + ")";
     return name;
@@ -51,6 +52,33 @@ std::string Grouped(std::size_t number)
 std::string Plural(std::size_t count, const std::string& noun)
 {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// The units of `text` that `picks` takes, each once, in the order met.
+template <typename Pick> std::vector<char16_t> PickedUnits(std::u16string_view text, Pick picks)
+{
+    std::vector<char16_t> picked;
+    // Made only for a text that has a unit to pick: a long text of them must not cost a search of the
+    // list for each.
+    std::unique_ptr<std::bitset<65536>> listed;
+    for (const char16_t unit : text) {
+        if (!picks(unit))
+            continue;
+        if (!listed)
+            listed = std::make_unique<std::bitset<65536>>();
+        if (!listed->test(unit)) {
+            listed->set(unit);
+            picked.push_back(unit);
+        }
+    }
+    return picked;
+}
+
+// True for the characters of a C name: ASCII letters, digits and the underscore.
+bool IsNameCharacter(char16_t unit)
+{
+    return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z') ||
+           (unit >= u'0' && unit <= u'9') || unit == u'_';
 }
 
 // The codes that never get a glyph: the device handles them itself, so the face need not have them.
@@ -130,6 +158,8 @@ const char* FindingKindName(FindingKind kind)
         return "same-as-default";
     case FindingKind::BlankEdges:
         return "blank-edges";
+    case FindingKind::InvalidIdentifier:
+        return "invalid-identifier";
     case FindingKind::TooLong:
         return "too-long";
     case FindingKind::PoolOverflow:
@@ -178,20 +208,8 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     const std::u16string_view translation = TrimBlanks(definition.Translation);
     const bool translationUsed = marked && !translation.empty();
 
-    std::vector<char16_t> missing;
-    // Made only for a text that has a missing character: a long text of them must not cost a search
-    // of the list for each.
-    std::unique_ptr<std::bitset<65536>> listed;
-    for (const char16_t unit : text) {
-        if (IsNeverRendered(unit) || coverage.Covers(unit))
-            continue;
-        if (!listed)
-            listed = std::make_unique<std::bitset<65536>>();
-        if (!listed->test(unit)) {
-            listed->set(unit);
-            missing.push_back(unit);
-        }
-    }
+    const std::vector<char16_t> missing =
+        PickedUnits(text, [&](char16_t unit) { return !IsNeverRendered(unit) && !coverage.Covers(unit); });
     if (!missing.empty())
         findings.push_back(TextFindingOf(FindingSeverity::Error, FindingKind::MissingGlyph, index, definition,
                                          text,
@@ -254,6 +272,24 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                                              "the translation " + differences +
                                                  "; the export drops the blanks and line breaks at both ends "
                                                  "of a translation, and the device draws one line"));
+    }
+
+    // "S_" makes a leading digit and an empty identifier harmless; anything else outside the name
+    // characters makes the define name something else, or costs the identifier its line.
+    const std::vector<char16_t> foreign =
+        PickedUnits(definition.Identifier, [](char16_t unit) { return !IsNameCharacter(unit); });
+    if (!foreign.empty()) {
+        const bool lineLeftOut = !HeaderLine(index, definition.Identifier);
+        findings.push_back(TextFindingOf(
+            FindingSeverity::Warning, FindingKind::InvalidIdentifier, index, definition,
+            definition.Identifier,
+            "the identifier is no C name after \"S_\", which takes only ASCII letters, digits and "
+            "underscores: it has " +
+                UnitList(foreign) +
+                (lineLeftOut
+                     ? "; \"fw_textIDs.h\" leaves its line out"
+                     : "; a compiler reads its line in \"fw_textIDs.h\" as another define, or refuses "
+                       "it")));
     }
     return findings;
 }

@@ -16,6 +16,8 @@
 //                              aside)
 //   warning  BlankEdges        blanks or line breaks at the start or end that differ between the
 //                              default text and a marked translation; the export trims translations
+//   warning  InvalidIdentifier an identifier that is no C name after "S_", which takes only ASCII
+//                              letters, digits and underscores; the excerpt is the identifier
 //   warning  TooLong           an exported text longer than the 1023 code units the export keeps
 //   warning  PoolOverflow      an exported text cut or left out because the 65,536-byte pool is full
 //   warning  NonBaseCharacters (file) exported texts with characters outside the BaseCharacterSet
@@ -57,6 +59,7 @@ enum class FindingKind
     BlankTranslation,
     SameAsDefault,
     BlankEdges,
+    InvalidIdentifier,
     TooLong,
     PoolOverflow,
     NonBaseCharacters,

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "base/Text.h"
 #include "output/OutputMessages.h"
 #include "support/TestSupport.h"
 
@@ -41,8 +42,22 @@ TEST(HeaderLine, WritesIdentifiersAsEightBitCharacters)
     EXPECT_EQ(HeaderLine(65535, u"LAST").value(), "#define S_LAST 65535\r\n");
     EXPECT_EQ(HeaderLine(5, u"").value(), "#define S_ 5\r\n");
     EXPECT_EQ(HeaderLine(12, u"CAF\u00C9_\u00FF").value(), "#define S_CAF\xC9_\xFF 12\r\n");
-    EXPECT_FALSE(HeaderLine(12, u"CAF\u0100"));
-    EXPECT_FALSE(HeaderLine(12, u"\u25A1"));
+    EXPECT_EQ(HeaderLine(12, u"CAF\u0100").error(), HeaderLineFault::BeyondEightBits);
+    EXPECT_EQ(HeaderLine(12, u"\u25A1").error(), HeaderLineFault::BeyondEightBits);
+    // The printable neighbours of the line-breaking characters below.
+    EXPECT_EQ(HeaderLine(3, u" ~\x7F\u0084\u0086").value(), "#define S_ ~\x7F\x84\x86 3\r\n");
+}
+
+TEST(HeaderLine, RefusesIdentifiersThatWouldEndTheLineOrTheDefine)
+{
+    // Line breaks of every kind, controls that split the define, and a line break that also has a
+    // character above U+00FF, reported as the line break it is.
+    const std::u16string lineBreaking[] = {
+        u"A\nB",   u"A\r",      std::u16string(u"A\0B", 3), u"A\tB", u"\x1F", u"A\u0085", u"A\u2028",
+        u"\u2029", u"\u03C0\n",
+    };
+    for (const std::u16string& identifier : lineBreaking)
+        EXPECT_EQ(HeaderLine(1, identifier).error(), HeaderLineFault::BreaksLine) << ToUtf8(identifier);
 }
 
 class SourceFiles : public ::testing::Test
@@ -119,6 +134,22 @@ TEST_F(SourceFiles, IdentifiersBeyondEightBitsAreLeftOutAndReportedAfterwards)
     ASSERT_EQ(result.Notices.size(), 1u);
     EXPECT_EQ(result.Notices[0].Caption, "WARNING");
     EXPECT_NE(result.Notices[0].Text.find("Indexes: 2-3, 5"), std::string::npos) << result.Notices[0].Text;
+}
+
+TEST_F(SourceFiles, AnIdentifierWithALineBreakCannotAddLinesToTheHeader)
+{
+    Add(Table, 1, u"OK", u"a");
+    Add(Table, 2, u"X 2\r\n#include \"/etc/passwd\"\r\n#define Y", u"b");
+    Add(Table, 3, u"PI_\u03C0", u"c");
+    Add(Table, 4, u"TAB\tBED", u"d");
+    const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
+    EXPECT_TRUE(result.RunScript);
+    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_OK 1\r\n");
+    // Each reason has its own list, the line breaks after the characters above U+00FF.
+    ASSERT_EQ(result.Notices.size(), 2u);
+    EXPECT_EQ(result.Notices[0], UnwritableIdentifiersNotice(std::vector<std::uint16_t>{3}));
+    EXPECT_EQ(result.Notices[1].Caption, "WARNING");
+    EXPECT_TRUE(result.Notices[1].Text.ends_with("left out.\r\n\r\nIndexes: 2, 4")) << result.Notices[1].Text;
 }
 
 TEST_F(SourceFiles, AnOverflowingPoolIsWrittenWithItsFlagAndReported)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Text.h"
 #include "output/FontTextExport.h"
 #include "output/TextTable.h"
 
@@ -197,6 +198,33 @@ TEST(CheckDefinition, BlanksAtTheEndsOfAMarkedTranslationMustMatchTheDefaultText
 
     EXPECT_TRUE(Check(Translated(u" Hallo\r\n", u" Hola\r\n")).empty());
     EXPECT_TRUE(Check({7, u"N", u" Hallo", u"Hola", 0, u""}).empty());
+}
+
+TEST(CheckDefinition, IdentifiersThatAreNoCNameAfterTheirPrefixAreWarnedOf)
+{
+    // After "S_" a leading digit and an empty identifier make names too.
+    for (const std::u16string identifier : {u"", u"9_LIVES", u"Az_09"})
+        EXPECT_TRUE(Check({7, identifier, u"Hallo", u"", 0, u""}).empty()) << ToUtf8(identifier);
+
+    const std::pair<std::u16string, std::string> cases[] = {
+        // Each character once; the line is still written, but defines something else.
+        {u"A-B C-", "U+002D (-), U+0020; a compiler reads its line in \"fw_textIDs.h\" as another define, or "
+                    "refuses it"},
+        // A line break costs the line; U+2028 is not put into the message as itself.
+        {u"X\n#", "U+000A, U+0023 (#); \"fw_textIDs.h\" leaves its line out"},
+        {u"\u00C9\u2028", "U+00C9 (\u00C9), U+2028; \"fw_textIDs.h\" leaves its line out"},
+    };
+    for (const auto& [identifier, listed] : cases) {
+        const auto findings = Check({7, identifier, u"Hallo", u"", 0, u""});
+        ASSERT_EQ(findings.size(), 1u) << listed;
+        EXPECT_EQ(findings[0].Severity, FindingSeverity::Warning);
+        EXPECT_EQ(findings[0].Kind, FindingKind::InvalidIdentifier);
+        EXPECT_EQ(findings[0].Excerpt, identifier);
+        EXPECT_EQ(findings[0].Message,
+                  "the identifier is no C name after \"S_\", which takes only ASCII letters, "
+                  "digits and underscores: it has " +
+                      listed);
+    }
 }
 
 // `count` definitions marked translated, indexes from `first`, each with `text`; the default texts
