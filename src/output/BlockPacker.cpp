@@ -21,11 +21,41 @@ constexpr int kShortMatchClass3Bits = 10;
 constexpr std::size_t kGammaUnclosedFrom = 128;
 constexpr int kBitsPerWord = 32;
 
-int DistanceBits(int distanceClass, std::size_t length)
+constexpr int kClassBits = 2;
+constexpr std::size_t kBitsPerLiteral = 8;
+
+constexpr int DistanceBits(int distanceClass, std::size_t length)
 {
     return distanceClass == 3 && length == kMinMatchLength ? kShortMatchClass3Bits
                                                            : kDistanceBits[distanceClass];
 }
+
+// The length of GammaCode(value) in bits.
+constexpr std::size_t GammaBits(std::size_t value)
+{
+    const std::size_t digits = std::bit_width(value) - 1;
+    return 2 * digits + (value < kGammaUnclosedFrom ? 1 : 0);
+}
+
+// True when no item gives more bytes per bit than a match of kMaxMatchLength in kLongestMatchBits:
+// neither a match of any length at its nearest distances nor a literal run of any length.
+constexpr bool LongestMatchIsTheCheapestPerByte()
+{
+    if (1 + GammaBits(kMaxMatchLength - 1) + kClassBits + kDistanceBits[0] != kLongestMatchBits)
+        return false;
+    for (std::size_t length = kMinMatchLength; length <= kMaxMatchLength; ++length) {
+        const std::size_t bits = 1 + GammaBits(length - 1) + kClassBits + DistanceBits(0, length);
+        if (length * kLongestMatchBits > kMaxMatchLength * bits)
+            return false;
+    }
+    for (std::size_t run = 1; run <= kMaxLiteralRun; ++run) {
+        const std::size_t bits = 1 + GammaBits(run) + kBitsPerLiteral * run;
+        if (run * kLongestMatchBits > kMaxMatchLength * bits)
+            return false;
+    }
+    return true;
+}
+static_assert(LongestMatchIsTheCheapestPerByte(), "MaxUnpackedSize must bound every stream");
 
 // Writes control bits and literal bytes into a buffer that holds the worst case.
 class StreamWriter
@@ -368,10 +398,6 @@ private:
     int UsedBits = kBitsPerWord;
 };
 
-// Note: the cheapest match, 256 bytes for 21 control bits, bounds what a packed byte can produce:
-// 8 * 256 / 21 is a little under 98.
-constexpr std::size_t kMaxExpansion = 98;
-
 } // namespace
 
 Result<std::vector<std::uint8_t>> UnpackBlock(std::span<const std::uint8_t> packed, std::size_t rawSize)
@@ -379,9 +405,11 @@ Result<std::vector<std::uint8_t>> UnpackBlock(std::span<const std::uint8_t> pack
     if (packed.size() < kControlWordSize)
         return Fail(ErrorCode::BadInput, "packed stream of " + std::to_string(packed.size()) +
                                              " bytes has no room for its first control word");
-    if (rawSize / kMaxExpansion > packed.size())
+    if (rawSize > MaxUnpackedSize(packed.size()))
         return Fail(ErrorCode::BadInput, "packed stream of " + std::to_string(packed.size()) +
-                                             " bytes cannot unpack to " + std::to_string(rawSize) + " bytes");
+                                             " bytes cannot unpack to " + std::to_string(rawSize) +
+                                             " bytes, only to at most " +
+                                             std::to_string(MaxUnpackedSize(packed.size())));
     StreamReader in(packed);
     std::vector<std::uint8_t> out;
     out.reserve(rawSize);

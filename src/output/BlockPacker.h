@@ -52,6 +52,23 @@ constexpr std::size_t PackedSizeBound(std::size_t inputSize)
     return inputSize + (inputSize + 3) / 4 + kControlWordSize;
 }
 
+// The bits of the item that produces the most bytes per bit: a match of kMaxMatchLength bytes at a
+// distance of class 0 (the match bit, the 14 bits of GammaCode(255), 2 class bits, 4 distance bits).
+inline constexpr std::size_t kLongestMatchBits = 21;
+
+// The most bytes that `packedSize` packed bytes can unpack to: 8 * packedSize * 256 / 21, rounded
+// down, some 97.5 bytes per packed byte.
+// Note: every bit of a stream belongs to at most one item, and no item gives more than 256 bytes for
+// 21 bits (a literal costs more than 8 bits for its one byte), so 8 * packedSize bits give at most
+// that many bytes. Splitting packedSize by 21 first keeps the product from overflowing.
+constexpr std::size_t MaxUnpackedSize(std::size_t packedSize)
+{
+    constexpr std::size_t kBitsPerByte = 8;
+    constexpr std::size_t kBytesPerBitGroup = kBitsPerByte * kMaxMatchLength; // per 21 packed bytes
+    return packedSize / kLongestMatchBits * kBytesPerBitGroup +
+           packedSize % kLongestMatchBits * kBytesPerBitGroup / kLongestMatchBits;
+}
+
 // Packs `input` into `output`, which must hold PackedSizeBound(input.size()) bytes, and returns the
 // packed size. Gives exactly the bytes of an exhaustive search of every distance at every position.
 std::size_t PackBlock(std::span<const std::uint8_t> input, std::span<std::uint8_t> output);
@@ -62,8 +79,8 @@ std::vector<std::uint8_t> PackBlock(std::span<const std::uint8_t> input);
 // Unpacks `packed` into exactly `rawSize` bytes. BadInput, naming the byte offset in `packed`, for
 // a stream that is not exactly a stream of the format above: an item that the stream or the raw size
 // cannot hold, a distance before the start or out of its range, a class larger than needed, bytes
-// or set control bits left over. Never reads outside `packed`; refuses a raw size that the packed
-// size cannot produce before allocating anything.
+// or set control bits left over. Never reads outside `packed`; refuses a raw size above
+// MaxUnpackedSize(packed.size()) before allocating anything.
 Result<std::vector<std::uint8_t>> UnpackBlock(std::span<const std::uint8_t> packed, std::size_t rawSize);
 
 // The Adler-32 checksum of the zlib format (RFC 1950); 1 for no bytes.

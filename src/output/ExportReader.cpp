@@ -13,10 +13,15 @@ namespace orv {
 namespace {
 
 constexpr std::uint8_t kGreyLevels[] = {0, 36, 73, 109, 146, 182, 219, 255};
+// Where the checksum and the raw size words lie in a block header.
+constexpr std::size_t kChecksumField = 4;
+constexpr std::size_t kRawSizeField = 8;
 
-// Reads a tag, a block header and its packed bytes, and unpacks and checks them.
+// Reads a tag, a block header and its packed bytes, and unpacks and checks them; `maxRawSize` is the
+// most that the block's payload can hold.
 Result<std::vector<std::uint8_t>> ReadBlock(ByteReader& in, std::span<const std::uint8_t> tag,
-                                            const std::string& name, BlockHeader& header)
+                                            const std::string& name, std::size_t maxRawSize,
+                                            BlockHeader& header)
 {
     const std::string tagText(tag.begin(), tag.end());
     const std::size_t tagOffset = in.Offset();
@@ -31,6 +36,13 @@ Result<std::vector<std::uint8_t>> ReadBlock(ByteReader& in, std::span<const std:
     if (header.PackedSize > kMaxPackedSize)
         return Fail(ErrorCode::BadInput, name + ": the packed size word at byte " +
                                              std::to_string(headerOffset) + " has bits 24-31 set");
+    // A packed stream can claim some 97 times its size, so the payload's own limit is what keeps a
+    // large file from asking for gigabytes.
+    if (header.RawSize > maxRawSize)
+        return Fail(ErrorCode::BadInput, name + ": the raw size " + std::to_string(header.RawSize) +
+                                             " at byte " + std::to_string(headerOffset + kRawSizeField) +
+                                             " is more than the " + std::to_string(maxRawSize) +
+                                             " bytes that its payload can hold");
     std::span<const std::uint8_t> packed;
     if (!in.ReadBytes(header.PackedSize, packed))
         return Fail(ErrorCode::BadInput, name + ": " + std::to_string(header.PackedSize) +
@@ -45,7 +57,7 @@ Result<std::vector<std::uint8_t>> ReadBlock(ByteReader& in, std::span<const std:
     const std::uint32_t checksum = Adler32(*raw);
     if (checksum != header.Checksum)
         return Fail(ErrorCode::BadInput, name + ": the checksum 0x" + HexNumber(header.Checksum, 8) +
-                                             " at byte " + std::to_string(headerOffset + 4) +
+                                             " at byte " + std::to_string(headerOffset + kChecksumField) +
                                              " does not match the unpacked bytes (0x" +
                                              HexNumber(checksum, 8) + ")");
     return raw;
@@ -163,13 +175,13 @@ Result<ExportContents> InspectExport(std::span<const std::uint8_t> file)
         return Fail(ErrorCode::BadInput,
                     "the format word at byte 6 is " + std::to_string(formatVersion) + ", not 1");
 
-    auto fontPayload = ReadBlock(in, kFontBlockTag, "font block", contents.FontBlock);
+    auto fontPayload = ReadBlock(in, kFontBlockTag, "font block", kMaxFontPayloadSize, contents.FontBlock);
     if (!fontPayload)
         return tl::unexpected(fontPayload.error());
     if (auto font = ReadFontPayload(*fontPayload, contents); !font)
         return tl::unexpected(font.error());
 
-    auto textPayload = ReadBlock(in, kTextBlockTag, "text block", contents.TextBlock);
+    auto textPayload = ReadBlock(in, kTextBlockTag, "text block", kMaxTextPayloadSize, contents.TextBlock);
     if (!textPayload)
         return tl::unexpected(textPayload.error());
     auto texts = ReadTextTable(*textPayload, "text block");

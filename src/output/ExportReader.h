@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -13,6 +14,18 @@
 #include "output/TextTable.h"
 
 namespace orv {
+
+// The most bytes that each block's unpacked payload can hold; a block header whose raw size is
+// larger is refused before anything is unpacked.
+// Note: a font payload has its two length words, at most kMaxGlyphCount - 1 tree entries, and for
+// each of the kMaxGlyphCount code points they reach a record of at most 50 x 22 pixels. A text
+// payload has its header, one entry fewer than the 65,536 indexes, and a full pool.
+inline constexpr std::size_t kMaxFontPayloadSize =
+    2 * sizeof(std::uint32_t) + kSearchEntrySize * (kMaxGlyphCount - 1) +
+    kMaxGlyphCount * (kGlyphHeaderSize + std::size_t{kMaxGlyphWidth} * std::size_t{kLineHeight});
+inline constexpr std::size_t kMaxTextPayloadSize =
+    kTextTableHeaderSize + kSearchEntrySize * std::numeric_limits<std::uint16_t>::max() + kPoolSize;
+static_assert(kMaxFontPayloadSize == 4'575'228 && kMaxTextPayloadSize == 851'964);
 
 // One glyph of the font block, reached through the glyph tree.
 struct ExportedGlyph
@@ -38,10 +51,10 @@ struct ExportContents
 };
 
 // Reads and checks a whole export file: the magic, the format word, both tags, the block headers
-// against the file, each packed stream against its raw size, the checksums, the glyph tree (every
-// record reached and in code-point order), every glyph record (sizes, place in the line, grey
-// levels), and the text table as ReadTextTable does; nothing may follow the text block. BadInput
-// names the part and the byte offset, in the file or in the unpacked block.
+// against the file and against the payload sizes above, each packed stream against its raw size, the
+// checksums, the glyph tree (every record reached and in code-point order), every glyph record (sizes, place
+// in the line, grey levels), and the text table as ReadTextTable does; nothing may follow the text block.
+// BadInput names the part and the byte offset, in the file or in the unpacked block.
 Result<ExportContents> InspectExport(std::span<const std::uint8_t> file);
 
 } // namespace orv

@@ -282,6 +282,27 @@ TEST(UnpackBlock, RejectsEveryMalformedStream)
     EXPECT_EQ(UnpackBlock(word(0), 0).value(), Bytes{});
 }
 
+TEST(UnpackBlock, RefusesARawSizeAboveTheBestCaseOfItsStreamBeforeAllocating)
+{
+    // Zeros pack best: one literal, then matches of 256 at distance 1, 21 bits each; 3,046 of them
+    // and the literal's 2 bits fill 1,999 control words exactly, then comes the literal byte.
+    const Bytes zeros(1 + kMaxMatchLength * 3046, 0);
+    const Bytes packed = PackBlock(zeros);
+    ASSERT_EQ(packed.size(), 4u * 1999 + 1);
+    EXPECT_EQ(UnpackBlock(packed, zeros.size()).value(), zeros);
+    // The bound lies within a match of it.
+    const std::size_t bound = MaxUnpackedSize(packed.size());
+    EXPECT_LT(bound - zeros.size(), kMaxMatchLength);
+
+    const std::string refused = " cannot unpack to ";
+    EXPECT_EQ(UnpackBlock(packed, bound).error().Message.find(refused), std::string::npos);
+    EXPECT_EQ(UnpackBlock(packed, bound + 1).error().Message,
+              "packed stream of 7997 bytes cannot unpack to 779898 bytes, only to at most 779897");
+    // A few bytes claiming a gigabyte fail at once rather than after reserving it.
+    EXPECT_EQ(UnpackBlock(Bytes(6, 0), std::size_t{1} << 30).error().Message,
+              "packed stream of 6 bytes cannot unpack to 1073741824 bytes, only to at most 585");
+}
+
 TEST(UnpackBlock, RejectsEveryTruncationAndWrongRawSize)
 {
     std::mt19937 random(5);

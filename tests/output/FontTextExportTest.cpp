@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "PackOracle.h"
+#include "base/FileIo.h"
 #include "output/BlockPacker.h"
 #include "output/ExportReader.h"
 #include "output/OutputMessages.h"
@@ -229,30 +230,17 @@ TEST(ExportFile, AnOverflowingPoolIsExportedWithItsFlagAndReported)
     EXPECT_FALSE(contents.Texts.Texts[21].Terminated);
 }
 
-TEST(WriteOutputFile, ReplacesTheWholeFileAndReportsFailures)
+TEST(ExportFailureNotice, TellsAFileThatCannotBeMadeFromOneThatCannotBeWritten)
 {
     test::TemporaryDirectory directory;
-    const fs::path path = directory / "out.ovtx";
-    test::WriteBytes(path, Bytes(100, 0xAA));
-    ASSERT_TRUE(WriteOutputFile(path, Bytes{1, 2, 3}));
-    EXPECT_EQ(test::ReadBytes(path), (Bytes{1, 2, 3}));
-
-    const auto missing = WriteOutputFile(directory / "no such folder" / "out.ovtx", Bytes{1});
+    const auto missing = WriteFileSafely(directory / "no such folder" / "out.ovtx", Bytes{1});
     ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().Code, ErrorCode::OpenFailed);
     const Notice notice = ExportFailureNotice(missing.error());
     EXPECT_EQ(notice.Text, "Can't create file");
     EXPECT_EQ(notice.Caption, "ERROR");
     EXPECT_EQ(notice.Icon, NoticeIcon::Error);
     EXPECT_NE(notice.Details.find("no such folder"), std::string::npos);
-
-    // A full device: the failure is reported, not passed over.
-    if (fs::exists("/dev/full")) {
-        const auto full = WriteOutputFile("/dev/full", Bytes(10, 1));
-        ASSERT_FALSE(full);
-        EXPECT_EQ(full.error().Code, ErrorCode::WriteFailed);
-        EXPECT_EQ(ExportFailureNotice(full.error()).Text, kIncompleteFileMessage);
-    }
+    EXPECT_EQ(ExportFailureNotice(Error{ErrorCode::WriteFailed, "disk full"}).Text, kIncompleteFileMessage);
 }
 
 struct BadFile
@@ -295,6 +283,10 @@ TEST(InspectExport, RejectsEveryInconsistency)
     RenderedFont cutRecord = TinyFont();
     cutRecord.GlyphStore.pop_back();
 
+    const auto rawSize = [](std::size_t size) {
+        return ByteBuilder().U32(static_cast<std::uint32_t>(size)).Take();
+    };
+
     const BadFile cases[] = {
         {"magic", Patched(good, 0, {'o'}), "ORVtex"},
         {"format word", Patched(good, 6, {2}), "format word"},
@@ -304,6 +296,16 @@ TEST(InspectExport, RejectsEveryInconsistency)
         {"packed size too large", Patched(good, 12, {200}), "only"},
         {"font checksum", Patched(good, 16, {0}), "checksum"},
         {"raw size", Patched(good, 20, {35}), "packed stream"},
+        // Refused before unpacking when no payload can be that large; up to that, by the stream.
+        {"font raw size above a font payload", Patched(good, 20, rawSize(kMaxFontPayloadSize + 1)),
+         "font block: the raw size 4575229 at byte 20 is more than the 4575228 bytes that its payload can "
+         "hold"},
+        {"font raw size of the largest font payload", Patched(good, 20, rawSize(kMaxFontPayloadSize)),
+         "31 bytes cannot unpack to 4575228 bytes"},
+        {"text raw size above a text payload", Patched(good, textTag + 10, rawSize(kMaxTextPayloadSize + 1)),
+         "text block: the raw size 851965 at byte 65 is more than the 851964 bytes"},
+        {"text raw size of the largest text payload",
+         Patched(good, textTag + 10, rawSize(kMaxTextPayloadSize)), "cannot unpack to 851964 bytes"},
         {"text tag", Patched(good, textTag, {'D', 'T'}), "\"TD\""},
         {"text checksum", Patched(good, textTag + 6, {0}), "text block: the checksum"},
         {"trailing byte", Concat({good, {0}}), "follow the text block"},
