@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <optional>
@@ -158,6 +159,31 @@ std::string Quoted(std::u16string_view text)
     return text.size() > kQuotedLimit ? quoted + "..." : quoted;
 }
 
+// The user's text on the line where the parser stopped, up to the byte offset `end` it reports: the
+// last kQuotedLimit bytes at most, never cut inside a UTF-8 sequence, control characters written as
+// <U+XXXX>.
+std::string TextBefore(std::string_view input, std::size_t end)
+{
+    const std::string_view read = input.substr(0, std::min(end, input.size()));
+    // A line feed that ended the reading belongs to the line it ends.
+    const std::size_t lastNewline = read.substr(0, read.empty() ? 0 : read.size() - 1).rfind('\n');
+    const std::size_t lineStart = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+    std::size_t begin = std::max(lineStart, read.size() > kQuotedLimit ? read.size() - kQuotedLimit : 0);
+    while (begin < read.size() && (static_cast<std::uint8_t>(read[begin]) & 0xC0) == 0x80)
+        ++begin;
+    std::string quoted = begin > lineStart ? "..." : "";
+    for (const char c : read.substr(begin)) {
+        if (static_cast<std::uint8_t>(c) >= 0x20) {
+            quoted.push_back(c);
+            continue;
+        }
+        char name[16];
+        std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(c));
+        quoted += name;
+    }
+    return quoted;
+}
+
 std::string Shortened(std::string text)
 {
     if (text.size() > kQuotedLimit) {
@@ -238,7 +264,9 @@ std::string Describe(const JsonValue& value)
 class DefinitionJsonReader final : public nlohmann::json_sax<Json>
 {
 public:
-    explicit DefinitionJsonReader(const JsonStrings& strings) : Strings(strings) {}
+    // `input` is the text as the user wrote it, which parse errors quote.
+    DefinitionJsonReader(const JsonStrings& strings, std::string_view input) : Strings(strings), Input(input)
+    {}
 
     // The content when the parser accepted the whole text, or the first error.
     Result<DefinitionContent> Take(bool accepted)
@@ -335,6 +363,7 @@ private:
     std::string Path() const;
 
     const JsonStrings& Strings;
+    std::string_view Input;
     std::size_t NextStringNumber = 0;
     std::vector<Frame> Frames;
     DefinitionContent Content;
@@ -476,7 +505,7 @@ bool DefinitionJsonReader::AddDefinition()
     return true;
 }
 
-bool DefinitionJsonReader::parse_error(std::size_t position, const std::string&,
+bool DefinitionJsonReader::parse_error(std::size_t position, const std::string& lastRead,
                                        const nlohmann::detail::exception& error)
 {
     // The library's messages start with "[json.exception.<kind>.<id>] ", which helps nobody here.
@@ -484,12 +513,19 @@ bool DefinitionJsonReader::parse_error(std::size_t position, const std::string&,
     const std::size_t tagEnd = message.find("] ");
     if (message.starts_with("[json.exception.") && tagEnd != std::string::npos)
         message.erase(0, tagEnd + 2);
+    // The library quotes what it read of its own input, in which unpaired surrogate escapes were
+    // rewritten, and only for some errors; every error quotes the user's text below instead.
+    const std::string libraryQuote = "; last read: '" + lastRead + "'";
+    if (const std::size_t quoteAt = message.find(libraryQuote); quoteAt != std::string::npos)
+        message.erase(quoteAt, libraryQuote.size());
     if (!message.starts_with("parse error"))
         message = "parse error at byte " + std::to_string(position) + ": " + message;
     // A number overflow quotes the whole number, which can be as long as the file.
     constexpr std::size_t kMessageLimit = 200;
     if (message.size() > kMessageLimit)
         message = message.substr(0, kMessageLimit) + "...";
+    if (const std::string quote = TextBefore(Input, position); !quote.empty())
+        message += "; last read: '" + quote + "'";
     FirstError = Error{ErrorCode::BadInput, message};
     return false;
 }
@@ -586,11 +622,13 @@ std::string WriteDefinitionJson(const BlockTree& tree, const DefinitionTable& ta
 
 Result<DefinitionContent> ParseDefinitionJson(std::string text)
 {
-    auto strings = ExtractJsonStrings(text);
+    // The parser reads a copy in which the escapes it refuses are rewritten; messages quote `text`.
+    std::string parserInput = text;
+    auto strings = ExtractJsonStrings(parserInput);
     if (!strings)
         return tl::unexpected(strings.error());
-    DefinitionJsonReader reader(*strings);
-    const bool accepted = Json::sax_parse(text, &reader);
+    DefinitionJsonReader reader(*strings, text);
+    const bool accepted = Json::sax_parse(parserInput, &reader);
     return reader.Take(accepted);
 }
 

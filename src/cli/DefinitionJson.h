@@ -34,7 +34,8 @@ std::string WriteDefinitionJson(const BlockTree& tree, const DefinitionTable& ta
 // tree and definitions); "result" and "saveLock" are checked but not used. In items "children" is
 // optional, in definitions "key" (it defaults to "index"); all other fields are required. Unknown or
 // repeated fields, wrong types, out-of-range numbers and repeated keys are errors naming the place,
-// as in "definitions[3].index: 70000 is out of range 0..65535".
+// as in "definitions[3].index: 70000 is out of range 0..65535"; a syntax error names its line and
+// column and quotes the input's text on that line up to it.
 Result<DefinitionContent> ParseDefinitionJson(std::string text);
 
 } // namespace orv

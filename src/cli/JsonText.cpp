@@ -60,9 +60,17 @@ Error BadLiteral(std::string_view text, std::size_t offset, const std::string& p
                                           std::to_string(column) + ": " + problem};
 }
 
-// Decodes the literal whose opening quote is at `open` into `decoded`; returns the offset of its
-// closing quote.
-Result<std::size_t> DecodeLiteral(std::string_view text, std::size_t open, std::u16string& decoded)
+// The unit of the \uXXXX escape at `at`, if one is there.
+std::optional<char16_t> EscapedUnit(std::string_view text, std::size_t at)
+{
+    if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u')
+        return std::nullopt;
+    return HexValue(text.substr(at + 2, 4));
+}
+
+// Decodes the literal whose opening quote is at `open` into `decoded`, rewriting its unpaired
+// surrogate escapes in `text` to \ufffd; returns the offset of its closing quote.
+Result<std::size_t> DecodeLiteral(std::string& text, std::size_t open, std::u16string& decoded)
 {
     decoded.clear();
     std::size_t at = open + 1;
@@ -114,10 +122,21 @@ Result<std::size_t> DecodeLiteral(std::string_view text, std::size_t open, std::
         case 'u': {
             // Each escape is one UTF-16 unit, so pairs, lone surrogates and everything else come
             // out exactly as written.
-            const auto unit = at + 6 <= text.size() ? HexValue(text.substr(at + 2, 4)) : std::nullopt;
+            const auto unit = EscapedUnit(text, at);
             if (!unit)
                 return tl::unexpected(BadLiteral(text, at, "\\u needs four hexadecimal digits"));
             decoded.push_back(*unit);
+            if (IsHighSurrogate(*unit)) {
+                if (const auto low = EscapedUnit(text, at + 6); low && IsLowSurrogate(*low)) {
+                    decoded.push_back(*low);
+                    at += 12;
+                    continue;
+                }
+            }
+            // Note: an unpaired surrogate is the one escape that JSON parsers refuse. Four other hex
+            // digits keep every offset, so the parser sees the user's text everywhere else.
+            if (IsHighSurrogate(*unit) || IsLowSurrogate(*unit))
+                text.replace(at + 2, 4, "fffd");
             at += 6;
             continue;
         }
@@ -197,8 +216,6 @@ Result<JsonStrings> ExtractJsonStrings(std::string& text)
         if (!close)
             return tl::unexpected(close.error());
         strings.Append(decoded);
-        std::fill(text.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                  text.begin() + static_cast<std::ptrdiff_t>(*close), 'x');
         at = *close;
     }
     return strings;

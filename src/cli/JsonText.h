@@ -32,11 +32,11 @@ private:
     std::vector<std::size_t> Ends; // where each literal ends in Units
 };
 
-// Decodes every string literal of `text` (object keys and values alike) and overwrites the bytes
-// between its quotes with 'x'. A standard parser then accepts the text whatever its literals held,
-// reports errors at the same lines and columns, and meets the literals in the numbered order.
-// A malformed literal (bad escape, raw control character, invalid UTF-8, no closing quote) is a
-// BadInput error naming its line and column.
+// Decodes every string literal of `text` (object keys and values alike) and rewrites each unpaired
+// surrogate escape in it to \ufffd, leaving every other byte where it was. A standard parser then
+// accepts the text, reports errors at the same lines and columns, and meets the literals in the
+// numbered order. A malformed literal (bad escape, raw control character, invalid UTF-8, no closing
+// quote) is a BadInput error naming its line and column.
 Result<JsonStrings> ExtractJsonStrings(std::string& text);
 
 } // namespace orv

@@ -10,6 +10,14 @@ namespace {
 constexpr const char* kAllTexts =
     R"("identifier": "", "defaultText": "", "translation": "", "description": "")";
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string repeated;
+    for (int i = 0; i < times; ++i)
+        repeated += text;
+    return repeated;
+}
+
 std::string Definition(const std::string& fields)
 {
     return "{" + fields + ", " + kAllTexts + "}";
@@ -75,7 +83,16 @@ TEST(ParseDefinitionJsonTest, NamesTheFieldOfEveryError)
         {R"({"result": 4})", "result: 4 is not a read result (0, 1, 2, 3 or 9)"},
         {R"({"saveLock": -1})", "saveLock: -1 is out of range 0..4294967295"},
         {R"({"tree": [],})", "parse error at line 1, column 13: syntax error while parsing object key - "
-                             "unexpected '}'; expected string literal"},
+                             "unexpected '}'; expected string literal; last read: '{\"tree\": [],}'"},
+        // The quote is the user's text, an unpaired surrogate and a zero included.
+        {R"({"tree": [{"label": "\ud800\u0000"x}]})",
+         R"(parse error at line 1, column 35: syntax error while parsing object - invalid literal; )"
+         R"(expected '}'; last read: '{"tree": [{"label": "\ud800\u0000"x')"},
+        // Only the error's own line, cut short without splitting a character.
+        {"{\n\"tree\": [{\"label\": \"" + Repeated("\xC3\xA9", 30) + "\" x}]}",
+         "parse error at line 2, column 83: syntax error while parsing object - invalid literal; expected "
+         "'}'; last read: '..." +
+             Repeated("\xC3\xA9", 18) + "\" x'"},
         {"{\"tree\": [\n{\"label\": \"\\z\"}]}",
          "parse error at line 2, column 12: invalid escape sequence in a string"},
         {std::string(1'000'000, '['), "expected an object at the top level, found an array"},

@@ -26,23 +26,28 @@ TEST(AppendJsonStringTest, EscapesWhatJsonRequiresAndUnpairedSurrogates)
     EXPECT_EQ(Literal(u"\xDBFF\xDBFF\xDFFF"), "\"\\udbff\xF4\x8F\xBF\xBF\"");
 }
 
-TEST(ExtractJsonStringsTest, DecodesEveryLiteralInOrderAndMasksItInPlace)
+TEST(ExtractJsonStringsTest, DecodesEveryLiteralInOrderAndRewritesOnlyUnpairedSurrogates)
 {
-    std::string text = "{\"k\\u00e9y\": [\"a\\\"b\\\\\\/\\b\\f\\n\\r\\t\", \"\\ud800\\uDC00\\udc00\", "
-                       "\"\xC3\xA9\xF0\x9F\x98\x80\", \"\"]}";
-    const std::size_t size = text.size();
+    const std::string original = R"({"k\u00e9y": ["a\"b\\\/\b\f\n\r\t", "\ud800\uDC00\udc00",)"
+                                 R"( "\udbff\u0041\u0000z", )"
+                                 "\"\xC3\xA9\xF0\x9F\x98\x80\", \"\"]}";
+    std::string text = original;
     const auto strings = ExtractJsonStrings(text);
     ASSERT_TRUE(strings) << strings.error().Message;
-    ASSERT_EQ(strings->Count(), 5u);
+    ASSERT_EQ(strings->Count(), 6u);
     EXPECT_EQ(strings->Get(0), u"k\u00E9y");
     EXPECT_EQ(strings->Get(1), u"a\"b\\/\b\f\n\r\t");
     EXPECT_EQ(strings->Get(2), u"\xD800\xDC00\xDC00");
-    EXPECT_EQ(strings->Get(3), u"\u00E9\xD83D\xDE00");
-    EXPECT_EQ(strings->Get(4), u"");
-    // Same length, so a parser's error positions still point into the original text.
-    EXPECT_EQ(text.size(), size);
-    EXPECT_EQ(text.substr(0, 12), "{\"xxxxxxxx\":");
-    EXPECT_EQ(text.find('\\'), std::string::npos);
+    EXPECT_EQ(strings->Get(3), std::u16string(u"\xDBFF"
+                                              u"A\0z",
+                                              4)); // nothing after the zero is lost
+    EXPECT_EQ(strings->Get(4), u"\u00E9\xD83D\xDE00");
+    EXPECT_EQ(strings->Get(5), u"");
+    // The pair stays; each unpaired surrogate becomes an escape of the same length.
+    std::string expected = original;
+    expected.replace(expected.find("\\udc00"), 6, "\\ufffd");
+    expected.replace(expected.find("\\udbff"), 6, "\\ufffd");
+    EXPECT_EQ(text, expected);
 }
 
 TEST(ExtractJsonStringsTest, RejectsMalformedLiteralsWithTheirPosition)
