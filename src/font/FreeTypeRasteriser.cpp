@@ -1,16 +1,18 @@
 #include "font/FreeTypeRasteriser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <sys/stat.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
 #include FT_OUTLINE_H
@@ -35,12 +37,28 @@ std::string Quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
+// FreeType's own description of an error. FT_Error_String answers only when the library was built
+// with its error strings, which distributions leave out, so the table is made here from the list in
+// FT_ERRORS_H, in the way that header provides for.
+const char* FreeTypeErrorText(FT_Error error)
+{
+#undef FTERRORS_H_
+#define FT_ERROR_START_LIST switch (FT_ERROR_BASE(error)) {
+#define FT_ERRORDEF(e, v, s)                                                                                 \
+    case v:                                                                                                  \
+        return s;
+#define FT_ERROR_END_LIST }
+#include FT_ERRORS_H
+    return nullptr;
+}
+
 std::string FreeTypeReason(FT_Error error)
 {
+    if (const char* text = FreeTypeErrorText(error))
+        return text;
     char code[32];
     std::snprintf(code, sizeof code, "FreeType error 0x%02X", static_cast<unsigned>(error));
-    const char* text = FT_Error_String(error);
-    return text ? std::string(text) + " (" + code + ")" : std::string(code);
+    return code;
 }
 
 std::string CodePointName(char16_t unit)
@@ -392,9 +410,17 @@ Result<std::unique_ptr<Rasteriser>> FindPatternFont(std::string_view pattern)
 Result<std::unique_ptr<Rasteriser>> LoadFontFile(const std::filesystem::path& path, int faceIndex)
 {
     const std::string name = "font file " + Quoted(path.string());
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return Fail(ErrorCode::OpenFailed, name + ": no such file");
+    // Only a regular file goes to FreeType: opening a pipe would wait for a writer, and a directory
+    // would come back as a puzzling "cannot open resource". stat itself never waits.
+    struct stat info
+    {};
+    if (::stat(path.c_str(), &info) != 0)
+        return Fail(ErrorCode::OpenFailed,
+                    name + ": " + (errno == ENOENT ? std::string("no such file") : std::strerror(errno)));
+    if (S_ISDIR(info.st_mode))
+        return Fail(ErrorCode::OpenFailed, name + ": is a directory");
+    if (!S_ISREG(info.st_mode))
+        return Fail(ErrorCode::OpenFailed, name + ": is not a regular file");
     if (faceIndex < 0 || faceIndex > 0xFFFF)
         return Fail(ErrorCode::OpenFailed, name + ": face " + std::to_string(faceIndex) + " does not exist");
     return FreeTypeRasteriser::Open(path.string(), faceIndex, Synthesis{}, name);
