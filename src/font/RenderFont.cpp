@@ -132,13 +132,20 @@ RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, 
         std::vector<std::uint8_t> pixels;
         pixels.reserve(std::size_t{kCellRows} * kCellColumns);
         GlyphTableBuilder builder;
+        bool anyAdvance = false;
         for (const char16_t codePoint : codePoints) {
             bitmap->Clear();
             const Result<CharacterWidths> widths = rasteriser.DrawCharacter(codePoint, *bitmap);
             if (!widths)
                 return Failure(RenderOutcome::FontFailed, widths.error().Message, characterCount);
-            builder.Add(codePoint, ReduceCharacter(*bitmap, *widths, pixels));
+            const Glyph glyph = ReduceCharacter(*bitmap, *widths, pixels);
+            anyAdvance = anyAdvance || glyph.Advance != 0;
+            builder.Add(codePoint, glyph);
         }
+        // A face whose transform squeezes it flat, or whose widths are all missing, draws every text
+        // as one heap of ink; the device would show that without complaint, so it is refused here.
+        if (!codePoints.empty() && !anyAdvance)
+            return Failure(RenderOutcome::NoAdvance, kNoAdvanceMessage, characterCount);
         font = builder.Finish();
         return RenderFontResult{RenderOutcome::Rendered, {}, characterCount};
     } catch (const std::bad_alloc&) {

@@ -35,12 +35,15 @@ enum class RenderOutcome
     OutOfMemory,       // memory ran out while rendering
     CoverageFailed,    // the face's character coverage could not be read
     TooManyCharacters, // the set holds more than kMaxGlyphCount code points
+    NoAdvance,         // every glyph drawn has an advance of 0, so texts would pile up on one spot
 };
 
 inline constexpr std::string_view kRenderOutOfMemoryMessage = "Out of memory, can't render font!";
 inline constexpr std::string_view kCoverageFailedMessage =
     "Error while getting the available character codes of the font!";
 inline constexpr std::string_view kTooManyCharactersMessage = "Too many characters, max. is 4096";
+inline constexpr std::string_view kNoAdvanceMessage =
+    "Every character of the font has an advance width of 0, can't render font!";
 
 struct RenderFontResult
 {
@@ -57,8 +60,9 @@ struct RenderFontResult
 Glyph ReduceCharacter(const CoverageBitmap& bitmap, const CharacterWidths& widths,
                       std::vector<std::uint8_t>& pixels);
 
-// Replaces `font` with the glyphs of `characters` drawn by `rasteriser`. Every failure leaves `font`
-// without glyphs and tables, so that each lookup yields the EmptyGlyph; no exception leaves it.
+// Replaces `font` with the glyphs of `characters` drawn by `rasteriser`; a font whose glyphs all
+// have an advance of 0 is a NoAdvance failure. Every failure leaves `font` without glyphs and tables,
+// so that each lookup yields the EmptyGlyph; no exception leaves it.
 RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser);
 
 // The same with a rasteriser that may have failed to open: its error is a FontFailed outcome, with

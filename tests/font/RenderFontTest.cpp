@@ -27,7 +27,8 @@ struct SyntheticCharacter
 };
 
 // Draws characters as rectangles of ink with fixed widths. A character without an entry has no ink
-// and an advance of 4 * (its code point % 251), so that every record is told apart by its advance.
+// and an advance of 4 * (its code point % 251), so that every record is told apart by its advance;
+// in a Flat font it has widths that add up to 0.
 class SyntheticRasteriser final : public Rasteriser
 {
 public:
@@ -42,6 +43,7 @@ public:
     Failure CoverageFailure = Failure::None;
     Failure DrawFailure = Failure::None;
     char16_t FailingCharacter = 0;
+    bool Flat = false;
     std::vector<char16_t> Drawn;
     bool DrawnOnDirtyBitmap = false;
 
@@ -67,7 +69,7 @@ public:
             throw std::bad_alloc();
         const auto found = Characters.find(unit);
         if (found == Characters.end())
-            return CharacterWidths{0, 0, 4 * DefaultAdvance(unit)};
+            return Flat ? CharacterWidths{1, 2, -3} : CharacterWidths{0, 0, 4 * DefaultAdvance(unit)};
         for (const Ink& ink : found->second.Inks) {
             for (int y = std::max(ink.Top, 0); y < std::min(ink.Bottom, kWorkSize); ++y) {
                 for (int x = std::max(ink.Left, 0); x < std::min(ink.Right, kWorkSize); ++x)
@@ -314,6 +316,22 @@ TEST(RenderFont, FailuresLeaveAnEmptyFontAndSayWhichMessageToShow)
         ASSERT_TRUE(RenderFont(font, CharacterSet(), good).Succeeded());
         EXPECT_EQ(font.GlyphTree.size(), 110u);
     }
+}
+
+TEST(RenderFont, AFontWhoseAdvancesAreAllZeroIsRefusedButOneAdvanceIsEnough)
+{
+    RenderedFont font;
+    SyntheticRasteriser flat;
+    flat.Flat = true;
+    const RenderFontResult result = RenderFont(font, CharacterSet(), flat);
+    EXPECT_EQ(result.Outcome, RenderOutcome::NoAdvance);
+    EXPECT_EQ(result.Message, "Every character of the font has an advance width of 0, can't render font!");
+    EXPECT_TRUE(font.GlyphStore.empty());
+    EXPECT_TRUE(font.GlyphTree.empty());
+
+    flat.Characters[u'~'] = {{0, 0, 4}, {}};
+    EXPECT_TRUE(RenderFont(font, CharacterSet(), flat).Succeeded());
+    EXPECT_EQ(FindGlyph(font, u'~').Advance, 1);
 }
 
 TEST(RenderFont, AFontThatCannotBeOpenedIsAFontFailureWithItsReason)
