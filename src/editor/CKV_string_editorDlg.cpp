@@ -14,8 +14,10 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleFactory>
+#include <limits>
 #include <new>
 
+#include "base/FileIo.h"
 #include "editor/ApplicationIcon.h"
 #include "editor/BlockTreeModel.h"
 #include "editor/CAboutDlg.h"
@@ -287,6 +289,9 @@ void CKV_string_editorDlg::CreateControls()
 
     // Controls that are never shown; their operations belong to the window all the same.
     IdentifierBox = Place(new QLineEdit(this), kIdIdentifierBox, 0, 0, 0, 0);
+    // A line edit keeps 32767 units by default; an identifier in a file can be longer, and the box
+    // must give back every unit it was shown.
+    IdentifierBox->setMaxLength(std::numeric_limits<int>::max());
     Hide(IdentifierBox);
     Hide(Place(new QLabel(QString::fromLatin1(kIdentifierPrefix), this), kIdIdentifierPrefix, 0, 0, 0, 0));
     Hide(Place(new QPushButton(QStringLiteral("Copy"), this), kIdCopyIdentifier, 0, 0, 0, 0));
@@ -387,19 +392,27 @@ void CKV_string_editorDlg::UpdateTitle()
                        .arg(suffix));
 }
 
-bool CKV_string_editorDlg::LoadDefinitionFile()
+template <typename Load> bool CKV_string_editorDlg::ShowLoad(Load load)
 {
     // The read empties the table, so no reference into it may survive; while it runs, nothing
-    // shows a definition.
+    // shows a definition. Should the file not open, the unchanged tree is shown again as it was,
+    // so the expanded blocks are noted before the views forget them.
     StringDefinition* shown = CurrentDefinition;
     const BlockItem* selected = SelectedItem();
+    std::vector<const BlockItem*> expanded;
+    for (const BlockItem* item = Document.Tree.FirstTopLevel(); item; item = item->NextInDisplayOrder()) {
+        if (item->ChildCount() > 0 && DefinitionsTree->isExpanded(DefinitionsModel->IndexOf(item)))
+            expanded.push_back(item);
+    }
     CurrentDefinition = nullptr;
     DefinitionsModel->BeginReset();
-    auto outcome = Document.LoadDefinitionFile();
+    auto outcome = load();
     DefinitionsModel->EndReset();
     if (!outcome) {
-        // The file could not be opened and nothing was read: the table and tree are as they
-        // were, and so is what the window shows.
+        // The file could not be opened and nothing was read: the document is as it was, and so
+        // is what the window shows.
+        for (const BlockItem* item : expanded)
+            DefinitionsTree->expand(DefinitionsModel->IndexOf(item));
         CurrentDefinition = shown;
         RestoreSelection(selected);
         ShowError(outcome.error());
@@ -425,9 +438,19 @@ bool CKV_string_editorDlg::LoadDefinitionFile()
     return true;
 }
 
+bool CKV_string_editorDlg::LoadDefinitionFile()
+{
+    return ShowLoad([this] { return Document.LoadDefinitionFile(); });
+}
+
+bool CKV_string_editorDlg::OpenDefinitionFile(const std::filesystem::path& path)
+{
+    return ShowLoad([this, &path] { return Document.OpenDefinitionFile(path); });
+}
+
 bool CKV_string_editorDlg::SaveDefinitionFile()
 {
-    const auto saved = Document.SaveDefinitionFile(TemporaryPath);
+    const auto saved = Document.SaveDefinitionFile();
     if (!saved) {
         ShowError(saved.error());
         return false;
@@ -628,13 +651,39 @@ std::optional<QString> CKV_string_editorDlg::ChooseDefinitionFile()
                                                              QString::fromLatin1(kFileSuffix), QString()});
 }
 
+bool CKV_string_editorDlg::OfferToSaveChanges()
+{
+    // Compared as closing would save it: the box being edited commits first.
+    if (TranslationBox->hasFocus())
+        CommitTranslationBox();
+    if (!Document.HasUnsavedChanges())
+        return true;
+    const MessageAnswer answer =
+        Tell({QStringLiteral("Save the changes to %1 before opening another file?")
+                  .arg(PathText(Document.FilePath)),
+              QString::fromLatin1(kProgramName), MessageIcon::Question, MessageButtons::YesNoCancel});
+    switch (answer) {
+    case MessageAnswer::Yes:
+        return SaveDefinitionFile();
+    case MessageAnswer::No:
+        return true;
+    case MessageAnswer::Ok:
+    case MessageAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
 void CKV_string_editorDlg::OnOpen()
 {
     const auto chosen = ChooseDefinitionFile();
     if (!chosen)
         return;
-    Document.FilePath = ToPath(*chosen);
-    if (!LoadDefinitionFile())
+    if (!OfferToSaveChanges())
+        return;
+    // A file that cannot be opened ends the command as a cancelled dialog would: the file shown
+    // so far stays loaded, and closing still saves it.
+    if (!OpenDefinitionFile(ToPath(*chosen)))
         return;
     if (!Document.Loaded) {
         Tell({QStringLiteral("Can't load file"), QStringLiteral("ERROR"), MessageIcon::Error});
@@ -884,7 +933,7 @@ void CKV_string_editorDlg::ExportWithFont()
         ShowNotices({ExportFailureNotice(built.error())});
         return;
     }
-    if (auto written = WriteOutputFile(ToPath(*chosen), built->Bytes); !written) {
+    if (auto written = WriteFileSafely(ToPath(*chosen), built->Bytes); !written) {
         ShowNotices({ExportFailureNotice(written.error())});
         return;
     }

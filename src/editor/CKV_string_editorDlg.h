@@ -97,7 +97,6 @@ public:
     orv::ChosenFont ChosenFont;                    // the picked desktop font; no face name: none chosen
     bool RenderSilently = false; // RenderFont reuses ChosenFont without the picker; cleared on success
     int PreviewZoom = kNormalZoom;
-    std::filesystem::path TemporaryPath = kTemporaryFileName; // where saving writes first
 
     // The control with numeric id `id`, or nullptr.
     QWidget* Control(int id) const;
@@ -110,6 +109,9 @@ public:
     // Reads FilePath into the table and the tree and shows what went wrong. False when the file
     // could not be opened at all (the error has been shown, and nothing changed).
     bool LoadDefinitionFile();
+    // As LoadDefinitionFile for `path`, which becomes FilePath. When it cannot be opened at all,
+    // the error is shown and the window, the file it shows included, stays as it was.
+    bool OpenDefinitionFile(const std::filesystem::path& path);
     // Saves the loaded file if it may be saved; shows the error and returns false on failure.
     bool SaveDefinitionFile();
     // Empties the table and the tree; the title and the label stay as they are.
@@ -182,6 +184,12 @@ private:
     void Select(const BlockItem* item);
     // CurrentDefinition becomes none and the boxes are cleared as for a block.
     void ShowNoDefinition();
+    // Runs `load` (a read of the document's file) with the views told, and shows its outcome.
+    template <typename Load> bool ShowLoad(Load load);
+    // Before the table is replaced by another file: when it differs from its file on disk, asks
+    // whether to save it first, and saves on Yes. False when the user cancelled or the save failed
+    // (its error has been shown).
+    bool OfferToSaveChanges();
     void RestoreSelection(const BlockItem* item);
     void MoveSelectedItem(MoveKind kind);
     // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.

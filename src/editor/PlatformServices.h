@@ -26,6 +26,7 @@ enum class MessageButtons
 {
     Ok,
     YesNo,
+    YesNoCancel,
 };
 
 enum class MessageAnswer
@@ -33,6 +34,7 @@ enum class MessageAnswer
     Ok,
     Yes,
     No,
+    Cancel,
 };
 
 struct Message
@@ -85,7 +87,8 @@ public:
     virtual std::optional<QString> ChooseFileToSave(QWidget* owner, const FileDialogRequest& request) = 0;
     // A scalable font that the user chose, or nothing when cancelled.
     virtual std::optional<QFont> ChooseFont(QWidget* owner) = 0;
-    // Shows `message` modally and returns the button pressed (Ok for a box with only OK).
+    // Shows `message` modally and returns the button pressed (Ok for a box with only OK). A box
+    // closed without a button answers No, or Cancel where it offers Cancel.
     virtual MessageAnswer ShowMessage(QWidget* owner, const Message& message) = 0;
     // Puts `text` on the clipboard as Unicode text; says which step failed.
     virtual ClipboardOutcome SetClipboardText(const QString& text) = 0;

@@ -79,8 +79,20 @@ std::optional<QFont> QtPlatformServices::ChooseFont(QWidget* owner)
 
 MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& message)
 {
-    const QMessageBox::StandardButtons buttons =
-        message.Buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    MessageAnswer closed = MessageAnswer::Ok; // what closing the box without a button answers
+    switch (message.Buttons) {
+    case MessageButtons::Ok:
+        break;
+    case MessageButtons::YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        closed = MessageAnswer::No;
+        break;
+    case MessageButtons::YesNoCancel:
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        closed = MessageAnswer::Cancel;
+        break;
+    }
     // Messages separate their lines with "\r\n", which a label would show with a stray mark.
     QString text = message.Text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -92,8 +104,10 @@ MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& mes
         return MessageAnswer::Yes;
     case QMessageBox::No:
         return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
     default:
-        return message.Buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        return closed;
     }
 }
 

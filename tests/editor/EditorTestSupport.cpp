@@ -3,9 +3,11 @@
 #include <QAbstractItemModel>
 #include <QTest>
 #include <QTreeView>
+#include <cerrno>
 
 #include <gtest/gtest.h>
 
+#include "store/DefinitionDocument.h"
 #include "store/DefinitionFile.h"
 #include "support/TestSupport.h"
 
@@ -73,6 +75,11 @@ QString WriteSample(const std::filesystem::path& path)
 void WriteDefinitionFile(const std::filesystem::path& path, const BlockTree& tree, DefinitionTable table)
 {
     WriteBytes(path, WriteDefinitionBytes(tree, table));
+}
+
+void FailToCreateTheTemporaryFile(DefinitionDocument& document)
+{
+    document.SaveFaults = [](SaveStep step, int) { return step == SaveStep::CreateTemporary ? EACCES : 0; };
 }
 
 QString ToQString(const std::u16string& text)

@@ -16,6 +16,7 @@ namespace orv {
 
 class CKV_string_editorDlg;
 class CTextBox;
+class DefinitionDocument;
 
 namespace test {
 
@@ -37,6 +38,10 @@ void BuildSample(BlockTree& tree, DefinitionTable& table);
 QString WriteSample(const std::filesystem::path& path);
 // Any tree and table as a .strdef file.
 void WriteDefinitionFile(const std::filesystem::path& path, const BlockTree& tree, DefinitionTable table);
+
+// Makes every save of `document` fail from now on, before any file is touched, as when the
+// definition file's directory cannot be written to.
+void FailToCreateTheTemporaryFile(DefinitionDocument& document);
 
 QString ToQString(const std::u16string& text);
 std::u16string ToU16(const QString& text);

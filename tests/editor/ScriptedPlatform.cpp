@@ -30,12 +30,37 @@ const char* IconName(MessageIcon icon)
     return "?";
 }
 
+const char* ButtonsName(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return "OK";
+    case MessageButtons::YesNo:
+        return "Yes/No";
+    case MessageButtons::YesNoCancel:
+        return "Yes/No/Cancel";
+    }
+    return "?";
+}
+
 std::string Describe(const Message& message)
 {
-    std::string text = "\"" + message.Text.toStdString() + "\" (caption \"" + message.Caption.toStdString() +
-                       "\", " + IconName(message.Icon) + ", " +
-                       (message.Buttons == MessageButtons::YesNo ? "Yes/No" : "OK") + ")";
-    return text;
+    return "\"" + message.Text.toStdString() + "\" (caption \"" + message.Caption.toStdString() + "\", " +
+           IconName(message.Icon) + ", " + ButtonsName(message.Buttons) + ")";
+}
+
+// What a box answers when it is closed without a button.
+MessageAnswer ClosedAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::Cancel;
+    }
+    return MessageAnswer::Ok;
 }
 
 } // namespace
@@ -144,7 +169,7 @@ MessageAnswer ScriptedPlatform::ShowMessage(QWidget*, const Message& message)
     Messages.push_back(message);
     const auto step = Take(Kind::MessageBox, "message box " + Describe(message));
     if (!step)
-        return message.Buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        return ClosedAnswer(message.Buttons);
     const Message& expected = step->Expected;
     EXPECT_TRUE((step->AnyText || message.Text == expected.Text) && message.Caption == expected.Caption &&
                 message.Icon == expected.Icon && message.Buttons == expected.Buttons)

@@ -99,7 +99,8 @@ protected:
                 StringDefinition{index, name, u"Text " + name, u"Text " + name, 1, u""};
         }
         WriteDefinitionFile(Directory / "moves.strdef", tree, table);
-        Open(QString::fromStdString(fs::absolute(Directory / "moves.strdef").string()));
+        // Read in without "Open", which would ask about the moves of the case before.
+        ASSERT_TRUE(Window->OpenDefinitionFile(fs::absolute(Directory / "moves.strdef")));
         ASSERT_TRUE(Window->Document.Loaded);
     }
 

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "EditorWindowTest.h"
 #include "editor/BlockTreeModel.h"
 #include "store/DefinitionFile.h"
@@ -29,6 +31,35 @@ QString TreeLabel(const CKV_string_editorDlg& window)
 QString PathOf(const fs::path& path)
 {
     return QString::fromStdString(fs::absolute(path).string());
+}
+
+// A file that the editor itself wrote, so that saving it unchanged finds nothing to replace.
+QString WriteSimpleFile(const fs::path& path)
+{
+    BlockTree tree;
+    BlockItem& block = tree.Append(nullptr, u"Menu", 0);
+    tree.Append(&block, u"MENU_MAIN", 1);
+    DefinitionTable table;
+    table.Definitions[1] = StringDefinition{1, u"MENU_MAIN", u"Main menu", u"Hauptmenü", 1, u""};
+    WriteDefinitionFile(path, tree, table);
+    return PathOf(path);
+}
+
+Message SaveQuestion(const QString& path)
+{
+    return {QStringLiteral("Save the changes to %1 before opening another file?").arg(path),
+            QStringLiteral("orvane-text-editor"), MessageIcon::Question, MessageButtons::YesNoCancel};
+}
+
+std::u16string SavedTranslation(const QString& path, std::uint16_t index)
+{
+    BlockTree tree;
+    DefinitionTable table;
+    EXPECT_TRUE(ReadDefinitionFile(path.toStdString(), tree, table));
+    const auto found = table.Definitions.find(index);
+    if (found == table.Definitions.end())
+        return u"(no definition)";
+    return found->second.Translation;
 }
 
 TEST_F(WindowOpening, AGoodFileFillsTreeTableAndTitle)
@@ -74,6 +105,7 @@ TEST_F(WindowOpening, AFileOfAnotherKindEmptiesTheTree)
     OpenSample();
     ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
     WriteBytes(Directory / "other.strdef", ByteBuilder().Utf16String(u"ORVSTRDEF").U32(0).Take());
+    Platform.ExpectMessage(SaveQuestion(SamplePath), MessageAnswer::No); // saving drops the UNUSED item
     Platform.ExpectMessage(kCantLoadFile);
     Open(PathOf(Directory / "other.strdef"));
     EXPECT_FALSE(Window->Document.Loaded);
@@ -102,20 +134,33 @@ TEST_F(WindowOpening, AFileThatEndsEarlyShowsBothMessages)
     EXPECT_EQ(TreeLabel(*Window), QStringLiteral("System strings (Fw. ver. 1.10)"));
 }
 
-TEST_F(WindowOpening, AFileThatCannotBeOpenedChangesNothingButTheFlags)
+TEST_F(WindowOpening, AFileThatCannotBeOpenedKeepsTheShownFileLoadedAndSavedOnClosing)
 {
     OpenSample();
+    ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
     ClickTreeItem(Tree(), QStringLiteral("ALM_HIGH"));
+    FocusTranslationBox();
+    Type(TranslationBox(), QStringLiteral("!"));
     const QString title = Window->windowTitle();
-    Platform.ExpectMessageWithAnyText(kStandardError);
-    Open(PathOf(Directory / "missing.strdef"));
-    EXPECT_TRUE(Platform.Messages.back().Text.contains(QStringLiteral("missing.strdef")));
-    EXPECT_EQ(Window->windowTitle(), title);
-    EXPECT_EQ(Window->Document.Table.Definitions.size(), 7u);
-    EXPECT_EQ(Tree()->model()->rowCount(), 3);
-    EXPECT_EQ(SelectedLabel(Tree()), QStringLiteral("ALM_HIGH"));
-    EXPECT_EQ(Window->CurrentDefinition, &Definition(4));
-    EXPECT_FALSE(Window->Document.Loaded); // so closing saves nothing
+    const fs::path fifo = Directory / "fifo.strdef";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    for (const fs::path& unopenable : {Directory / "missing.strdef", fifo}) {
+        SCOPED_TRACE(unopenable.filename().string());
+        Platform.ExpectMessage(SaveQuestion(SamplePath), MessageAnswer::No);
+        Platform.ExpectMessageWithAnyText(kStandardError);
+        Open(PathOf(unopenable));
+        EXPECT_TRUE(Platform.Messages.back().Text.contains(QString::fromStdString(unopenable.filename())));
+        EXPECT_EQ(Window->windowTitle(), title);
+        EXPECT_EQ(Tree()->model()->rowCount(), 3);
+        EXPECT_TRUE(Tree()->isExpanded(Tree()->model()->index(0, 0))); // Menu, not the selection's block
+        EXPECT_EQ(SelectedLabel(Tree()), QStringLiteral("ALM_HIGH"));
+        EXPECT_EQ(Window->CurrentDefinition, &Definition(4));
+        EXPECT_TRUE(Window->Document.Loaded);
+    }
+    Window->close();
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_EQ(SavedTranslation(SamplePath, 4), u"!Über-\r\ntemperatur");
 }
 
 TEST_F(WindowOpening, ASaveLockedFileWarnsAndIsNeverSaved)
@@ -155,17 +200,46 @@ TEST_F(WindowOpening, LoadReadsTheFileAgain)
     EXPECT_EQ(Tree()->currentIndex(), QModelIndex());
 }
 
-TEST_F(WindowOpening, OpeningAnotherFileDropsTheEditsOfTheFirst)
+TEST_F(WindowOpening, OpeningAnotherFileAsksWhetherToSaveTheEditsOfTheFirst)
 {
-    OpenSample();
-    const Bytes before = ReadBytes(SamplePath.toStdString());
+    const QString first = WriteSimpleFile(Directory / "first.strdef");
+    const QString second = WriteSimpleFile(Directory / "second.strdef");
+    const Bytes before = ReadBytes(first.toStdString());
+    Open(first);
     ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
     FocusTranslationBox();
-    Type(TranslationBox(), QStringLiteral("edited"));
-    WriteSample(Directory / "second.strdef");
-    Open(PathOf(Directory / "second.strdef"));
-    EXPECT_EQ(ReadBytes(SamplePath.toStdString()), before);
-    EXPECT_EQ(Definition(1).Translation, u"Hauptmenü");
+    Type(TranslationBox(), QStringLiteral("!"));
+
+    // Cancel, and a Yes whose save fails, keep the first file open with its edit.
+    Platform.ExpectMessage(SaveQuestion(first), MessageAnswer::Cancel);
+    Open(second);
+    FailToCreateTheTemporaryFile(Window->Document);
+    Platform.ExpectMessage(SaveQuestion(first), MessageAnswer::Yes);
+    Platform.ExpectMessageWithAnyText(kStandardError);
+    Open(second);
+    EXPECT_EQ(PathOf(Window->Document.FilePath), first);
+    EXPECT_EQ(Definition(1).Translation, u"!Hauptmenü");
+    EXPECT_EQ(ReadBytes(first.toStdString()), before);
+    Window->Document.SaveFaults = nullptr;
+
+    // No opens the other file and drops the edit.
+    Platform.ExpectMessage(SaveQuestion(first), MessageAnswer::No);
+    Open(second);
+    EXPECT_EQ(PathOf(Window->Document.FilePath), second);
+    EXPECT_EQ(ReadBytes(first.toStdString()), before);
+
+    // Yes saves, then opens the other file.
+    ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
+    FocusTranslationBox();
+    Type(TranslationBox(), QStringLiteral("?"));
+    Platform.ExpectMessage(SaveQuestion(second), MessageAnswer::Yes);
+    Open(first);
+    EXPECT_EQ(PathOf(Window->Document.FilePath), first);
+    EXPECT_EQ(SavedTranslation(second, 1), u"?Hauptmenü");
+
+    // Nothing to save: no question.
+    Open(second);
+    EXPECT_EQ(PathOf(Window->Document.FilePath), second);
 }
 
 TEST_F(WindowNavigation, NextWalksTheTreeInOrderAndGoesRound)
@@ -245,18 +319,6 @@ TEST_F(WindowNavigation, TheFoundItemIsShownInsideCollapsedBlocks)
     EXPECT_FALSE(Tree()->visualRect(Tree()->currentIndex()).isEmpty());
 }
 
-// A file that the editor itself wrote, so that saving it unchanged finds nothing to replace.
-QString WriteSimpleFile(const fs::path& path)
-{
-    BlockTree tree;
-    BlockItem& block = tree.Append(nullptr, u"Menu", 0);
-    tree.Append(&block, u"MENU_MAIN", 1);
-    DefinitionTable table;
-    table.Definitions[1] = StringDefinition{1, u"MENU_MAIN", u"Main menu", u"Hauptmenü", 1, u""};
-    WriteDefinitionFile(path, tree, table);
-    return PathOf(path);
-}
-
 TEST_F(WindowClosing, EscapeClosesAndSavesTheChanges)
 {
     const QString path = WriteSimpleFile(Directory / "simple.strdef");
@@ -308,8 +370,7 @@ TEST_F(WindowClosing, AFailedSaveAsksWhetherToCloseAnyway)
     Open(path);
     ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
     Click(TranslatedBox());
-    // The temporary file cannot be made: its directory does not exist.
-    Window->TemporaryPath = Directory / "missing" / "temporary";
+    FailToCreateTheTemporaryFile(Window->Document);
     const Message question{
         QStringLiteral("The changes could not be saved. Close the editor anyway and lose them?"),
         QStringLiteral("orvane-text-editor"), MessageIcon::Question, MessageButtons::YesNo};
@@ -336,7 +397,7 @@ TEST_F(WindowClosing, ASaveThatWorksOnTheSecondTryCloses)
     Open(path);
     ClickTreeItem(Tree(), QStringLiteral("MENU_MAIN"));
     Click(TranslatedBox());
-    Window->TemporaryPath = Directory / "missing" / "temporary";
+    FailToCreateTheTemporaryFile(Window->Document);
     Platform.ExpectMessageWithAnyText(kStandardError);
     Platform.ExpectMessage(
         {QStringLiteral("The changes could not be saved. Close the editor anyway and lose them?"),
@@ -344,7 +405,7 @@ TEST_F(WindowClosing, ASaveThatWorksOnTheSecondTryCloses)
         MessageAnswer::No);
     Window->close();
     ASSERT_TRUE(Window->isVisible());
-    Window->TemporaryPath = Directory / "temporary";
+    Window->Document.SaveFaults = nullptr;
     Window->close();
     EXPECT_FALSE(Window->isVisible());
     BlockTree tree;

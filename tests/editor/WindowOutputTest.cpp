@@ -99,7 +99,7 @@ TEST_F(WindowGenerate, AFailedSaveStopsEverything)
 {
     OpenSample();
     Definition(1).Translation = u"changed";
-    Window->TemporaryPath = Directory / "missing" / "temporary";
+    FailToCreateTheTemporaryFile(Window->Document);
     Platform.ExpectMessageWithAnyText({QString(), QStringLiteral("orvane-text-editor"), MessageIcon::Error});
     Window->GenerateSources();
     EXPECT_FALSE(fs::exists(HeaderPath()));
