@@ -1,18 +1,27 @@
 #pragma once
 
 // The flat binary search table that the device uses for both its glyph table (keyed by code point)
-// and its text table (keyed by text index). Entries are 12 bytes, little-endian in files:
+// and its text table (keyed by text index): a balanced tree over 16-bit keys in 12-byte entries,
+// little-endian in files:
 //
-//   offset 0  u32 left      bit 31 set: the left child is a leaf and bits 0-30 are its value;
-//                           bit 31 clear: byte distance from this entry to the left child's entry
-//   offset 4  u32 right     the same for the right child
-//   offset 8  u16 leftKey   left leaf: its key; left inner child: this node's separator
-//   offset 10 u16 rightKey  this node's separator, the smallest key of the right subtree
-//                           (for a right leaf that is the leaf's own key)
+//   offset  field          meaning
+//   0       u32 left       bit 31 set: the left child is a leaf and bits 0-30 are its value;
+//                          bit 31 clear: the byte distance from this entry to the left child's entry
+//   4       u32 right      the same for the right child
+//   8       u16 leftKey    left leaf: its key; left inner child: this node's separator
+//   10      u16 rightKey   this node's separator, the smallest key of the right subtree
+//                          (for a right leaf that is the leaf's own key)
 //
-// A range of m keys splits into its first m / 2 (rounded down) on the left and the rest on the right;
-// entries are in pre-order, entry 0 the root, so every distance is positive. n keys give n - 1
-// entries; there is no form for fewer than two keys.
+// Looking up k at an entry: a left leaf is k's when leftKey == k; an inner left child is taken when
+// k < leftKey; otherwise the right side decides: a right leaf is k's when rightKey == k, an inner
+// right child is taken when k >= rightKey, and anything else means k is not in the table.
+//
+// Children are found by distance, not by position, so the table works wherever it is loaded and
+// needs no fixing up. Leaves live inside their parent's entry, so n keys take n - 1 entries rather
+// than 2n - 1, and each leaf keeps its own key, so a missing key is told from a present one. Entries
+// are in pre-order, entry 0 the root: every distance is positive, and an inner left child is always
+// the next entry. A range of m keys splits into its first m / 2 (rounded down) on the left and the
+// rest on the right, so 65,536 keys take 16 steps. There is no form for fewer than two keys.
 
 #include <cstddef>
 #include <cstdint>

@@ -24,7 +24,7 @@ inline constexpr bool IsLowSurrogate(char32_t unit)
 void AppendUtf8(std::string& out, char32_t codePoint);
 
 // Decodes Windows-1252 bytes. The five bytes that the code page leaves unassigned (0x81, 0x8D, 0x8F,
-// 0x90, 0x9D) map to the code points of the same value, as the Windows conversion does.
+// 0x90, 0x9D) map to the C1 control code points of the same value, so every byte decodes.
 std::u16string DecodeWindows1252(std::span<const std::uint8_t> bytes);
 
 // UTF-8 for display and messages: an unpaired surrogate becomes U+FFFD.

@@ -16,7 +16,7 @@ CBlockTreeView::CBlockTreeView(QWidget* parent) : QTreeView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // No menu of its own, and none of the window's either.
     setContextMenuPolicy(Qt::PreventContextMenu);
-    // The Windows style draws the dotted lines between items and the boxed expand buttons that
+    // Qt's "Windows" style draws the dotted lines between items and the boxed expand buttons that
     // the default style leaves out.
     if (QStyle* lines = QStyleFactory::create(QStringLiteral("Windows"))) {
         lines->setParent(this);

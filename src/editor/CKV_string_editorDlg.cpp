@@ -233,7 +233,7 @@ void CKV_string_editorDlg::CreateControls()
     DefinitionsTree = Place(new CBlockTreeView(this), kIdDefinitionsTree, 7, 18, 144, 207);
     DefinitionsTree->setModel(DefinitionsModel);
 
-    // Group boxes in the Windows style draw their caption on the frame line, where the places of
+    // Group boxes in Qt's "Windows" style draw their caption on the frame line, where the places of
     // the controls inside expect it; one style object serves them all.
     GroupStyle = QStyleFactory::create(QStringLiteral("Windows"));
     if (GroupStyle)
@@ -970,8 +970,8 @@ void CKV_string_editorDlg::keyPressEvent(QKeyEvent* event)
 
 void CKV_string_editorDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    // Linux windows have no system menu that a program can extend; the window's own menu offers
-    // what the system menu offered.
+    // The About box is one right-click away on the window's background as well as on F1; the menu
+    // sends the same command id as any other way of asking for it.
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About the editor..."), this, [this] { OnSysCommand(kAboutCommandId); });
     menu.exec(event->globalPos());
@@ -995,8 +995,8 @@ void CKV_string_editorDlg::ShowNotices(const std::vector<Notice>& notices)
 
 void CKV_string_editorDlg::ReportFailure(const std::exception& failure)
 {
-    // What the framework would report for a command that failed: the operations keep the document
-    // whole when memory runs out, so the work can go on.
+    // One error box for any command that threw, and the window stays: the operations keep the
+    // document whole when memory runs out, so the work can go on.
     const QString text = dynamic_cast<const std::bad_alloc*>(&failure)
                              ? QStringLiteral("Out of memory: the command was not completed.")
                              : QString::fromLocal8Bit(failure.what());

@@ -75,7 +75,7 @@ inline constexpr int kEditorVersionMajor = 1;
 inline constexpr int kEditorVersionMinor = 3;
 // The caption of message boxes that have none of their own: the program's file name.
 inline constexpr const char* kProgramName = "orvane-text-editor";
-// The command id of "About the editor..." among the window's commands.
+// The command id of "About the editor..." in the window's right-click menu.
 inline constexpr int kAboutCommandId = 16;
 inline constexpr int kNormalZoom = 1;
 inline constexpr int kZoomedZoom = 3;
@@ -128,7 +128,8 @@ public:
     // Shows what went wrong and keeps RenderSilently on failure; too many characters end the window.
     void RenderFont();
 
-    // A command of the window's menu: kAboutCommandId opens the About box.
+    // A command of the window's menu by its id, whose low four bits are ignored: kAboutCommandId
+    // (any id from 16 to 31) opens the About box.
     void OnSysCommand(int id);
 
     void OnTreeSelChanged();
@@ -163,7 +164,8 @@ public:
     void GenerateSources();
     // Renders the chosen font again and writes it with the translated texts into a ".ovtx" file the
     // user picks. Refuses, with a message, without a chosen font or with fewer than two translated
-    // definitions; shows the size warnings and every failure.
+    // definitions, before rendering and before asking for the file name; builds the file whole
+    // before writing it safely; shows the size warnings and every failure.
     void ExportWithFont();
 
     // Closing: saves a loaded file first; when that fails, asks whether to close all the same.

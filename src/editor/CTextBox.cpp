@@ -20,7 +20,7 @@ CTextBox::CTextBox(QWidget* parent) : QTextEdit(parent)
     setTabChangesFocus(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // A narrow margin, as the platform's own edit boxes have: the boxes are small.
+    // A narrow margin: the boxes are small, and QTextEdit's default one takes room from the text.
     document()->setDocumentMargin(kTextMargin);
     // The Default text and Description boxes are never enabled, yet their texts are what the
     // translator reads most: keep disabled text darker than the style's faint grey.

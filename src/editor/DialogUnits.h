@@ -1,8 +1,8 @@
 #pragma once
 
-// Places of controls in dialog units, converted to pixels from the dialog's font the way the
-// original platform does it: a horizontal unit is a quarter of the font's average width of the 52
-// letters A-Z and a-z, a vertical unit an eighth of the font's height.
+// Places of controls in dialog units, converted to pixels from the dialog's font, so that the layout
+// grows with the font instead of clipping captions: a horizontal unit is a quarter of the font's
+// average width of the 52 letters A-Z and a-z, a vertical unit an eighth of the font's height.
 
 #include <QFont>
 #include <QRect>

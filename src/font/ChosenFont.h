@@ -2,7 +2,7 @@
 
 // The font that the user picked, as far as it matters for finding the face again: the family, its
 // weight, slant and width. The size is not part of the choice: rendering always uses the 88-pixel
-// cell, and `Height` only carries the size at which the window shows the face in its Translation box.
+// cell, and `Height` only carries the pixel size the face was picked at, for showing text in it.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +13,10 @@
 
 namespace orv {
 
-// The face name holds at most this many UTF-16 units (a logical-font record's 32 with its zero).
+// The longest face name accepted, in UTF-16 units.
 inline constexpr std::size_t kMaxFaceNameLength = 31;
 
-// Weights on the OpenType scale that the font picker and logical fonts share.
+// Weights on the OpenType scale; 0 leaves the weight to the face.
 inline constexpr std::int32_t kWeightDontCare = 0;
 inline constexpr std::int32_t kWeightNormal = 400;
 inline constexpr std::int32_t kWeightBold = 700;
@@ -27,7 +27,7 @@ inline constexpr std::int32_t kStretchNormal = 100;
 struct ChosenFont
 {
     std::u16string FaceName;               // family name; empty: no font chosen
-    std::int32_t Height = 0;               // display height in pixels for the window; 0 when unknown
+    std::int32_t Height = 0;               // pixel size for showing text; 0 when unknown
     std::int32_t Weight = kWeightDontCare; // 1-1000, 400 normal, 700 bold; 0 any
     bool Italic = false;
     std::int32_t Stretch = kStretchDontCare; // 1-4000 percent of the normal width; 0 any

@@ -2,7 +2,8 @@
 
 // The preview of one text as the device draws it: a canvas of 32-bit pixels (0x00RRGGBB, rows top
 // to bottom) and the layout that puts the glyphs of a RenderedFont on it, one line, scaled by a zoom.
-// The window shows the canvas; everything that decides which pixel gets which grey is here.
+// Callers only copy the canvas to a screen or a file; everything that decides which pixel gets which
+// grey is here.
 
 #include <cstdint>
 #include <span>

@@ -30,9 +30,9 @@ struct CoverageBitmap
     void Clear() { Pixels.fill(0); }
 };
 
-// A character's widths in pixels as the Windows GDI defines them: A is the space before the ink
-// (negative when the ink starts left of the pen), B the ink width, C the space after the ink
-// (C = advance - A - B). A character without ink has A = 0, B = 0 and C = its advance.
+// A character's advance split into left bearing, ink width and right bearing, in pixels: A is the
+// space before the ink (negative when the ink starts left of the pen), B the ink width, C the space
+// after the ink (C = advance - A - B). A character without ink has A = 0, B = 0 and C = its advance.
 struct CharacterWidths
 {
     std::int32_t A = 0;

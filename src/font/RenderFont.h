@@ -5,14 +5,14 @@
 // eight grey levels, cropped to its ink and stored as a Glyph record; the GlyphTree is built over the
 // sorted code points.
 //
-// A call from the window or the command-line tool:
+// A typical call:
 //
 //   CharacterSet characters;
 //   for (auto& [index, definition] : table.Definitions)
 //       characters.AddText(EffectiveText(definition));
 //   const RenderFontResult result = RenderFont(font, characters, OpenChosenFont(chosen));
 //   if (!result.Succeeded())
-//       show result.Message;  // and end the window for TooManyCharacters
+//       report result.Message;  // TooManyCharacters: no face can render these texts
 
 #include <cstddef>
 #include <cstdint>

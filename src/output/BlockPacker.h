@@ -3,26 +3,36 @@
 // The block packer of the export file: a greedy LZ77 coder whose output the device unpacks, and the
 // Adler-32 checksum of the unpacked bytes.
 //
-// Packed stream: 32-bit control words, stored little-endian, interleaved with literal bytes.
-// - Control bits are taken from a control word from bit 31 down to bit 0. The first control word is
-//   the first 4 bytes of the stream. When a control bit is needed and all 32 bits of the current word
-//   are used, the next word is placed at (read from) the current end of the stream. Unused low bits
-//   of the last control word are 0.
-// - Literal bytes follow at the current end of the stream, after the control bits that announce them.
-// - There is no end marker: a reader stops when it has produced the block's raw size.
+// A packed block is one stream of 32-bit control words and literal bytes, interleaved so that the
+// literals stay byte-aligned and the reader walks the stream once, front to back:
 //
-// Items:
-//   literal run of k bytes (1-255)            bit 0, GammaCode(k), then the k bytes
-//   match of length L (2-256) at distance D   bit 1, GammaCode(L - 1), a 2-bit class c (high bit first),
-//                                             then D in B(c) bits, most significant first
-// A match repeats, byte by byte, the L bytes that start D (1-4094) bytes before the current output
-// position, so it may overlap the bytes it produces. The class is the smallest c with D < 2^B(c):
-//   c        0  1  2  3
-//   B(c)     4  6  8  12 for L >= 3, 10 for L = 2
+//   control word  u32, little-endian; its bits are used from bit 31 down to bit 0. The first word is
+//                 the first 4 bytes; each further word is put at the end of the stream when its first
+//                 bit is needed, which is exactly where the reader runs out of bits. Unused low bits
+//                 of the last word are 0.
+//   literal byte  put at the end of the stream right after the control bits that announce it.
 //
-// GammaCode(v), 1 <= v <= 255: for each binary digit of v below its leading 1, from the most
-// significant down, a 1 bit and then the digit; then, only if v < 128, a 0 bit. So 1 is "0",
-// 2 is "100", 3 is "110", 6 is "11100", 255 is "11" seven times.
+// The items, as control bits:
+//
+//   run of k literals, 1 <= k <= 255   0, Gamma(k); the k bytes follow in the stream
+//   match of L bytes at distance D     1, Gamma(L - 1), a 2-bit class c (high bit first), then D in
+//     2 <= L <= 256, 1 <= D <= 4094      B(c) bits, most significant first
+//
+//   class c           0   1   2   3
+//   B(c) for L >= 3   4   6   8  12
+//   B(c) for L = 2    4   6   8  10
+//
+// A match copies, byte by byte, the L bytes that start D bytes back, so it may overlap what it
+// produces: a run of one repeated byte is a match at distance 1. The class is the smallest one that
+// holds D, so near matches cost few bits. A 2-byte match gets at most 10 bits of distance: it then
+// costs at most 14 bits, less than the 16 of two literal bytes; with 12 it would save nothing.
+//
+// Gamma(v), 1 <= v <= 255: for each binary digit of v below its leading 1, from the most significant
+// down, a 1 bit and then the digit; then a 0 bit, left out when v >= 128 because no v has more
+// digits. Short runs and lengths are the common ones and cost little: 1 is "0", 2 is "100", 3 is
+// "110", 6 is "11100", 255 is "11" seven times.
+//
+// There is no end marker: the block header gives the unpacked size, and a reader stops there.
 //
 // The coder is greedy: at each position it takes the longest match within the last 4094 bytes, the
 // nearest among equally long ones; it codes a match of length 3 or more, or of length 2 at a distance

@@ -28,11 +28,6 @@
 //
 // The firmware of version 1.04 takes blocks of at most 65,000 bytes; the export warns when the
 // packed font block or the unpacked text block is larger, and writes the file all the same.
-//
-// The window's ExportWithFont checks the chosen font, calls CheckExportable (before rendering and
-// before asking for the file name), renders the font silently, asks for the file name, then calls
-// BuildExport and WriteFileSafely; on a failure it shows ExportFailureNotice of the error, otherwise
-// the notices of the built file in their order.
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-// What an output operation asks the window to show in a message box, in the order of the list it
-// returns. The core decides the texts; the window only maps the caption and icon onto its own.
+// What an output operation has to tell the user, one message at a time, in the order of the list it
+// returns. The core decides the texts; a caller only presents them with the caption and icon.
 
 #include <cstdint>
 #include <span>

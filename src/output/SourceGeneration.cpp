@@ -111,7 +111,7 @@ SourceGenerationResult GenerateAndWrite(const DefinitionTable& table, const std:
 
 SourceGenerationResult WriteSourceFiles(const DefinitionTable& table, const std::filesystem::path& directory)
 {
-    // The buffers are bounded (a 65,536-byte pool and a line per definition), but the window must
+    // The buffers are bounded (a 65,536-byte pool and a line per definition), but the caller must
     // still hear of a failed allocation rather than lose the generation silently.
     try {
         return GenerateAndWrite(table, directory);
@@ -145,7 +145,7 @@ std::string MakeTextsCommand(const std::filesystem::path& directory)
     std::error_code ignored;
     const bool here = std::filesystem::is_regular_file(local, ignored);
     // The POSIX shell searches only the path for a bare name; "./" makes it take the local script,
-    // which the Windows command interpreter would have found first.
+    // the one that goes with the files just written there.
     const std::string script = here ? std::string("./") + kMakeTextsScript : kMakeTextsScript;
     if (directory.empty())
         return script;

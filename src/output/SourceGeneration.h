@@ -13,9 +13,6 @@
 //
 // "texts.bin" is the text table of output/TextTable.h over all definitions, each text being the first
 // 1023 code units of the default text, whether or not the definition is translated.
-//
-// The window's GenerateSources saves the definition file first, then calls WriteSourceFiles for the
-// working directory, RunMakeTexts when the result says so, and shows the notices in their order.
 
 #include <cstdint>
 #include <filesystem>
@@ -69,7 +66,7 @@ struct SourceGenerationResult
 SourceGenerationResult WriteSourceFiles(const DefinitionTable& table, const std::filesystem::path& directory);
 
 // The command line that runs "make_texts.bat" in `directory` through the system shell: the script
-// in `directory` itself when there is one, as the Windows command interpreter looks there first,
+// in `directory` itself when there is one, since that copy belongs with the files just written,
 // otherwise whatever the search path finds.
 std::string MakeTextsCommand(const std::filesystem::path& directory);
 

@@ -6,24 +6,29 @@
 //
 // Layout, little-endian, no padding:
 //
-//   offset 0             u32  flags     bit 0 (0x1) NonBaseCharacter: a stored text has a character
-//                                       outside the BaseCharacterSet; bit 8 (0x100) PoolOverflow: a
-//                                       text did not fit into the pool; all other bits 0
-//   offset 4             u32  treeSize  12 x the number of search-table entries
-//   offset 8             treeSize bytes the search-table entries, entry 0 first
-//   offset 8 + treeSize  the used bytes of the pool; the leaf offsets count from its first byte
+//   offset         size       field
+//   0              u32        flags: 0x1 NonBaseCharacter, a stored text has a character outside the
+//                             BaseCharacterSet; 0x100 PoolOverflow, a text did not fit whole into the
+//                             pool; all other bits 0
+//   4              u32        treeSize: 12 x the number of search-table entries
+//   8              treeSize   the search-table entries, entry 0 (the root) first
+//   8 + treeSize   the rest   the used bytes of the pool; leaf values count from its first byte
 //
-// There is no magic number, count of texts or checksum. n texts (n >= 2) give n - 1 entries; the
-// format has no form for fewer than two texts.
+// There is no magic number, count of texts or checksum: the firmware build knows "texts.bin" by its
+// name, and in the export the block header already carries the size and the Adler-32. n texts
+// (n >= 2) give n - 1 entries; like the search table, the text table has no form for fewer than two.
 //
-// Each text is its UTF-16 code units, each encoded on its own, followed by one 0 byte:
+// A text is its UTF-16 code units, each encoded on its own, then one 0 byte:
 //
-//   c < 0x80            c
-//   0x80 <= c < 0x800   0xC0 | c >> 6, 0x80 | (c & 0x3F)
-//   c >= 0x800          0xE0 | c >> 12, 0x80 | (c >> 6 & 0x3F), 0x80 | (c & 0x3F)
+//   code unit c          bytes
+//   c < 0x80             c
+//   0x80 <= c < 0x800    0xC0 | c >> 6, 0x80 | (c & 0x3F)
+//   c >= 0x800           0xE0 | c >> 12, 0x80 | (c >> 6 & 0x3F), 0x80 | (c & 0x3F)
 //
-// which is UTF-8 within the Basic Multilingual Plane; the two halves of a surrogate pair are encoded
-// separately. A text that does not fit ends after its last whole code unit, without its 0 byte.
+// This is UTF-8 within the Basic Multilingual Plane, so the bulk of the texts, plain ASCII, takes one
+// byte a character; the two halves of a surrogate pair are encoded separately, so the device turns at
+// most three bytes back into one 16-bit unit, the key of its glyph table, and never pairs surrogates.
+// A text that does not fit ends after its last whole code unit, without its 0 byte.
 
 #include <array>
 #include <cstddef>

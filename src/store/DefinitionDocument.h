@@ -1,7 +1,7 @@
 #pragma once
 
 // The loaded definition file: its table and block tree, where it came from, and whether it may be
-// saved. The editor window owns one for its whole life; the command-line tool makes one per file.
+// saved.
 
 #include <filesystem>
 #include <string>

@@ -29,7 +29,7 @@ struct DefinitionTable
 // Exchanges all four fields of two tables.
 void swap(DefinitionTable& left, DefinitionTable& right) noexcept;
 
-// The version as the window shows it: "%x.%02x" of the high and low byte (0x110 is "1.10").
+// The version for people to read: "%x.%02x" of the high and low byte (0x110 is "1.10").
 std::string FirmwareVersionText(std::uint16_t version);
 
 } // namespace orv
