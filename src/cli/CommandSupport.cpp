@@ -2,38 +2,41 @@
 
 #include <charconv>
 
+#include <CLI/CLI.hpp>
+
 #include "output/Notice.h"
 
 namespace orv {
 
-namespace {
+void CommandRun::On(CLI::App* command, Action action)
+{
+    // CLI11 calls a subcommand's final callback once the whole command line has passed its checks.
+    command->callback([this, action = std::move(action)] { Status = action(Out, Err); });
+}
 
-// One line for the terminal: control characters (a newline in a file name, say) would split it.
-std::string OneLine(std::string_view text)
+int ReportError(std::ostream& err, std::string_view message, int status)
+{
+    err << "strdef: " << Printable(message) << '\n';
+    return status;
+}
+
+void ReportWarning(std::ostream& err, std::string_view message)
+{
+    err << "strdef: warning: " << Printable(message) << '\n';
+}
+
+int ReportUsage(std::ostream& err, std::string_view subcommand, const std::string& message)
+{
+    return ReportError(err, message + " (see 'strdef " + std::string(subcommand) + " --help')", kExitUsage);
+}
+
+std::string Printable(std::string_view text)
 {
     std::string line;
     line.reserve(text.size());
     for (const char character : text)
         line += static_cast<unsigned char>(character) < 0x20 ? '?' : character;
     return line;
-}
-
-} // namespace
-
-int ReportError(std::ostream& err, std::string_view message, int status)
-{
-    err << "strdef: " << OneLine(message) << '\n';
-    return status;
-}
-
-void ReportWarning(std::ostream& err, std::string_view message)
-{
-    err << "strdef: warning: " << OneLine(message) << '\n';
-}
-
-int ReportUsage(std::ostream& err, std::string_view subcommand, const std::string& message)
-{
-    return ReportError(err, message + " (see 'strdef " + std::string(subcommand) + " --help')", kExitUsage);
 }
 
 std::optional<int> ParseDecimal(std::string_view text, int maximum)
@@ -65,6 +68,43 @@ std::string NoticeLine(const Notice& notice)
     if (!notice.Details.empty())
         line += " (" + notice.Details + ")";
     return line;
+}
+
+Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file)
+{
+    DefinitionDocument document;
+    document.FilePath = file;
+    const auto loaded = document.LoadDefinitionFile();
+    if (!loaded)
+        return tl::unexpected(loaded.error());
+    // A partly read file would give outputs without the texts that were lost, and saves that lose them.
+    if (loaded->Result != ReadResult::ReadOk)
+        return Fail(ErrorCode::BadInput, DescribeIncompleteRead(file, loaded->Result, loaded->Reason));
+    return document;
+}
+
+std::string DescribeIncompleteRead(const std::filesystem::path& path, ReadResult result,
+                                   const std::string& reason)
+{
+    std::string description;
+    switch (result) {
+    case ReadResult::ReadOk:
+        description = "read completely";
+        break;
+    case ReadResult::ReadBadMagic:
+        description = "not a definition file (wrong magic)";
+        break;
+    case ReadResult::ReadBadFormatWord:
+        description = "unsupported format word (not 0)";
+        break;
+    case ReadResult::ReadBadTreeMarker:
+        description = "unknown marker in the tree section";
+        break;
+    case ReadResult::ReadFailed:
+        description = "incomplete: " + reason;
+        break;
+    }
+    return path.string() + ": " + description + " (result " + std::to_string(static_cast<int>(result)) + ")";
 }
 
 } // namespace orv

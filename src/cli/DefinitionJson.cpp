@@ -1,9 +1,8 @@
 #include "cli/DefinitionJson.h"
 
-#include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <optional>
@@ -12,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Text.h"
 #include "cli/JsonText.h"
 
 namespace orv {
@@ -21,15 +21,17 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-// One top-level item with everything below it, on one line. Goes down through first children and
-// back up through parent links, so the call stack stays flat however deep the tree is.
-void AppendItemTree(std::string& out, const BlockItem& top)
+// One top-level item with everything below it, on one line in nlohmann's compact form. nlohmann's
+// writer recurses once per level, and a file's tree may be hundreds of thousands of levels deep, so
+// the items are written here: down through first children and back up through parent links, with
+// nlohmann writing each label.
+std::string ItemTreeJson(const BlockItem& top)
 {
+    std::string out;
     const BlockItem* item = &top;
     for (;;) {
-        out += "{\"label\": ";
-        AppendJsonString(out, item->Label);
-        out += ", \"data\": " + std::to_string(item->Data) + ", \"children\": [";
+        out += "{\"label\":" + CompactJson(TextJson(item->Label)) +
+               ",\"data\":" + std::to_string(item->Data) + ",\"children\":[";
         if (const BlockItem* child = item->FirstChild()) {
             item = child;
             continue;
@@ -38,9 +40,9 @@ void AppendItemTree(std::string& out, const BlockItem& top)
         for (;;) {
             out += "]}";
             if (item == &top)
-                return;
+                return out;
             if (const BlockItem* next = item->NextSibling()) {
-                out += ", ";
+                out += ',';
                 item = next;
                 break;
             }
@@ -49,25 +51,19 @@ void AppendItemTree(std::string& out, const BlockItem& top)
     }
 }
 
-void AppendDefinition(std::string& out, std::uint16_t key, const StringDefinition& definition)
+std::string DefinitionJson(std::uint16_t key, const StringDefinition& definition)
 {
-    out += "{\"key\": " + std::to_string(key) + ", \"index\": " + std::to_string(definition.Index);
-    out += ", \"identifier\": ";
-    AppendJsonString(out, definition.Identifier);
-    out += ", \"defaultText\": ";
-    AppendJsonString(out, definition.DefaultText);
-    out += ", \"translation\": ";
-    AppendJsonString(out, definition.Translation);
-    out += ", \"translated\": " + std::to_string(definition.Translated);
-    out += ", \"description\": ";
-    AppendJsonString(out, definition.Description);
-    out += '}';
+    return CompactJson({{"key", key},
+                        {"index", definition.Index},
+                        {"identifier", TextJson(definition.Identifier)},
+                        {"defaultText", TextJson(definition.DefaultText)},
+                        {"translation", TextJson(definition.Translation)},
+                        {"translated", definition.Translated},
+                        {"description", TextJson(definition.Description)}});
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reading
-
-using Json = nlohmann::json;
 
 enum class FrameKind
 {
@@ -76,6 +72,8 @@ enum class FrameKind
     Item,
     DefinitionList, // "definitions"
     Definition,
+    UnitText, // {"utf16": [...]}, a text given by its code units
+    UnitList, // the "utf16" array
 };
 
 enum class Field
@@ -97,6 +95,7 @@ enum class Field
     Translation,
     Translated,
     Description,
+    Units,
 };
 
 struct FieldInfo
@@ -124,6 +123,7 @@ constexpr std::array kFields = {
     FieldInfo{FrameKind::Definition, Field::Translation, "translation", true},
     FieldInfo{FrameKind::Definition, Field::Translated, "translated", true},
     FieldInfo{FrameKind::Definition, Field::Description, "description", true},
+    FieldInfo{FrameKind::UnitText, Field::Units, "utf16", true},
 };
 
 std::uint32_t FieldBit(Field field)
@@ -140,10 +140,10 @@ std::string_view FieldName(Field field)
     return {};
 }
 
-const FieldInfo* FindField(FrameKind owner, std::u16string_view name)
+const FieldInfo* FindField(FrameKind owner, std::string_view name)
 {
     for (const FieldInfo& info : kFields) {
-        if (info.Owner == owner && std::equal(name.begin(), name.end(), info.Name.begin(), info.Name.end()))
+        if (info.Owner == owner && info.Name == name)
             return &info;
     }
     return nullptr;
@@ -152,36 +152,9 @@ const FieldInfo* FindField(FrameKind owner, std::u16string_view name)
 // Text from the input quoted for a message, cut short so that hostile input cannot make it huge.
 constexpr std::size_t kQuotedLimit = 40;
 
-std::string Quoted(std::u16string_view text)
+std::string Quoted(const std::string& name)
 {
-    std::string quoted;
-    AppendJsonString(quoted, text.substr(0, kQuotedLimit));
-    return text.size() > kQuotedLimit ? quoted + "..." : quoted;
-}
-
-// The user's text on the line where the parser stopped, up to the byte offset `end` it reports: the
-// last kQuotedLimit bytes at most, never cut inside a UTF-8 sequence, control characters written as
-// <U+XXXX>.
-std::string TextBefore(std::string_view input, std::size_t end)
-{
-    const std::string_view read = input.substr(0, std::min(end, input.size()));
-    // A line feed that ended the reading belongs to the line it ends.
-    const std::size_t lastNewline = read.substr(0, read.empty() ? 0 : read.size() - 1).rfind('\n');
-    const std::size_t lineStart = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
-    std::size_t begin = std::max(lineStart, read.size() > kQuotedLimit ? read.size() - kQuotedLimit : 0);
-    while (begin < read.size() && (static_cast<std::uint8_t>(read[begin]) & 0xC0) == 0x80)
-        ++begin;
-    std::string quoted = begin > lineStart ? "..." : "";
-    for (const char c : read.substr(begin)) {
-        if (static_cast<std::uint8_t>(c) >= 0x20) {
-            quoted.push_back(c);
-            continue;
-        }
-        char name[16];
-        std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(c));
-        quoted += name;
-    }
-    return quoted;
+    return name.size() > kQuotedLimit ? CompactJson(name.substr(0, kQuotedLimit)) + "..." : CompactJson(name);
 }
 
 std::string Shortened(std::string text)
@@ -198,7 +171,7 @@ struct JsonValue
 {
     enum class Kind
     {
-        Integer,     // non-negative and below 2^64
+        Integer,     // non-negative and fits std::uint64_t
         OtherNumber, // negative, fractional, with an exponent, or too large
         String,
         Boolean,
@@ -208,34 +181,13 @@ struct JsonValue
     };
     Kind Type = Kind::Null;
     std::uint64_t Integer = 0;
-    std::string NumberText; // OtherNumber as written
-    std::u16string_view Text;
-
-    static JsonValue Of(Kind type)
-    {
-        JsonValue value;
-        value.Type = type;
-        return value;
-    }
-    static JsonValue OfInteger(std::uint64_t integer)
-    {
-        JsonValue value = Of(Kind::Integer);
-        value.Integer = integer;
-        return value;
-    }
-    static JsonValue OfOtherNumber(std::string text)
-    {
-        JsonValue value = Of(Kind::OtherNumber);
-        value.NumberText = std::move(text);
-        return value;
-    }
-    static JsonValue OfText(std::u16string_view text)
-    {
-        JsonValue value = Of(Kind::String);
-        value.Text = text;
-        return value;
-    }
+    std::string Text; // OtherNumber as written; String as the parser decoded it
 };
+
+JsonValue Of(JsonValue::Kind type, std::uint64_t integer = 0, std::string text = {})
+{
+    return JsonValue{type, integer, std::move(text)};
+}
 
 std::string Describe(const JsonValue& value)
 {
@@ -243,7 +195,7 @@ std::string Describe(const JsonValue& value)
     case JsonValue::Kind::Integer:
         return std::to_string(value.Integer);
     case JsonValue::Kind::OtherNumber:
-        return Shortened(value.NumberText);
+        return Shortened(value.Text);
     case JsonValue::Kind::String:
         return "a string";
     case JsonValue::Kind::Boolean:
@@ -261,51 +213,46 @@ std::string Describe(const JsonValue& value)
 // Builds the content from the parser's events. The open objects and arrays live on an explicit
 // stack of frames, so nesting depth costs heap, not call stack; deeply nested input that the schema
 // does not allow stops at its first misplaced bracket.
-class DefinitionJsonReader final : public nlohmann::json_sax<Json>
+class DefinitionJsonReader final : public nlohmann::json_sax<nlohmann::json>
 {
 public:
-    // `input` is the text as the user wrote it, which parse errors quote.
-    DefinitionJsonReader(const JsonStrings& strings, std::string_view input) : Strings(strings), Input(input)
-    {}
-
     // The content when the parser accepted the whole text, or the first error.
-    Result<DefinitionContent> Take(bool accepted)
+    Result<DefinitionContent> Take([[maybe_unused]] bool accepted)
     {
+        // Every refusal, the parser's own and the schema's, goes through parse_error or Fail.
+        assert(accepted == !FirstError.has_value());
         if (FirstError)
             return tl::unexpected(*FirstError);
-        if (!accepted || !Frames.empty())
-            return orv::Fail(ErrorCode::BadInput, "the JSON text ends early");
         return std::move(Content);
     }
 
-    bool null() override { return Value(JsonValue::Of(JsonValue::Kind::Null)); }
-    bool boolean(bool) override { return Value(JsonValue::Of(JsonValue::Kind::Boolean)); }
+    bool null() override { return Value(Of(JsonValue::Kind::Null)); }
+    bool boolean(bool) override { return Value(Of(JsonValue::Kind::Boolean)); }
     bool number_integer(number_integer_t value) override
     {
         // The parser reports non-negative integers through number_unsigned, except "-0".
         if (value >= 0)
-            return Value(JsonValue::OfInteger(static_cast<std::uint64_t>(value)));
-        return Value(JsonValue::OfOtherNumber(std::to_string(value)));
+            return Value(Of(JsonValue::Kind::Integer, static_cast<std::uint64_t>(value)));
+        return Value(Of(JsonValue::Kind::OtherNumber, 0, std::to_string(value)));
     }
-    bool number_unsigned(number_unsigned_t value) override { return Value(JsonValue::OfInteger(value)); }
+    bool number_unsigned(number_unsigned_t value) override
+    {
+        return Value(Of(JsonValue::Kind::Integer, value));
+    }
     bool number_float(number_float_t, const string_t& text) override
     {
-        return Value(JsonValue::OfOtherNumber(text));
+        return Value(Of(JsonValue::Kind::OtherNumber, 0, text));
     }
-    bool string(string_t&) override
-    {
-        const auto text = NextString();
-        return text && Value(JsonValue::OfText(*text));
-    }
+    bool string(string_t& text) override { return Value(Of(JsonValue::Kind::String, 0, std::move(text))); }
     bool binary(binary_t&) override { return Fail("binary values have no JSON text form"); }
-    bool start_object(std::size_t) override { return Value(JsonValue::Of(JsonValue::Kind::Object)); }
-    bool start_array(std::size_t) override { return Value(JsonValue::Of(JsonValue::Kind::Array)); }
+    bool start_object(std::size_t) override { return Value(Of(JsonValue::Kind::Object)); }
+    bool start_array(std::size_t) override { return Value(Of(JsonValue::Kind::Array)); }
     bool end_array() override
     {
         Frames.pop_back();
         return true;
     }
-    bool key(string_t&) override;
+    bool key(string_t& name) override;
     bool end_object() override;
     bool parse_error(std::size_t position, const std::string&,
                      const nlohmann::detail::exception& error) override;
@@ -314,17 +261,17 @@ private:
     struct Frame
     {
         FrameKind Kind;
-        BlockItem* Item = nullptr;   // ItemList: the parent of its items (nullptr: top level); Item: itself
-        std::size_t Elements = 0;    // lists: elements begun so far
-        Field Pending = Field::None; // objects: the field whose value comes next
-        std::uint32_t Seen = 0;      // objects: FieldBit of each field given
+        BlockItem* Item = nullptr; // ItemList: the parent of its items (nullptr: top level); Item: itself
+        std::u16string* Text = nullptr; // UnitText, UnitList: the text being filled
+        std::size_t Elements = 0;       // lists: elements begun so far
+        Field Pending = Field::None;    // objects: the field whose value comes next
+        std::uint32_t Seen = 0;         // objects: FieldBit of each field given
     };
 
     bool Value(const JsonValue& value);
     bool FieldValue(Field field, const JsonValue& value);
     bool AddDefinition();
     std::optional<std::uint64_t> Integer(const JsonValue& value, std::uint64_t maximum);
-    std::optional<std::u16string_view> NextString();
 
     template <typename T> bool StoreInteger(const JsonValue& value, T& target)
     {
@@ -335,16 +282,25 @@ private:
     }
     bool StoreText(const JsonValue& value, std::u16string& target)
     {
+        if (value.Type == JsonValue::Kind::Object) {
+            target.clear();
+            Frames.push_back({.Kind = FrameKind::UnitText, .Text = &target});
+            return true;
+        }
         if (value.Type != JsonValue::Kind::String)
-            return Mismatch("a string", value);
-        target = value.Text;
+            return Mismatch("a string or {\"utf16\": [...]}", value);
+        // The parser has checked the UTF-8 and joined the escaped surrogate pairs.
+        auto text = FromUtf8(value.Text);
+        if (!text)
+            return Fail(text.error().Message);
+        target = std::move(*text);
         return true;
     }
-    bool BeginList(const JsonValue& value, FrameKind kind, BlockItem* parent)
+    bool BeginList(const JsonValue& value, FrameKind kind, BlockItem* parent, std::u16string* text = nullptr)
     {
         if (value.Type != JsonValue::Kind::Array)
             return Mismatch("an array", value);
-        Frames.push_back({.Kind = kind, .Item = parent});
+        Frames.push_back({.Kind = kind, .Item = parent, .Text = text});
         return true;
     }
     bool Mismatch(const std::string& expected, const JsonValue& value)
@@ -362,9 +318,6 @@ private:
     }
     std::string Path() const;
 
-    const JsonStrings& Strings;
-    std::string_view Input;
-    std::size_t NextStringNumber = 0;
     std::vector<Frame> Frames;
     DefinitionContent Content;
     StringDefinition Definition; // the definition being read; they do not nest
@@ -399,6 +352,14 @@ bool DefinitionJsonReader::Value(const JsonValue& value)
         DefinitionKey.reset();
         Frames.push_back({.Kind = FrameKind::Definition});
         return true;
+    case FrameKind::UnitList: {
+        ++top.Elements;
+        char16_t unit = 0;
+        if (!StoreInteger(value, unit))
+            return false;
+        top.Text->push_back(unit);
+        return true;
+    }
     default:
         return FieldValue(top.Pending, value);
     }
@@ -406,7 +367,8 @@ bool DefinitionJsonReader::Value(const JsonValue& value)
 
 bool DefinitionJsonReader::FieldValue(Field field, const JsonValue& value)
 {
-    BlockItem* item = Frames.back().Item;
+    Frame& top = Frames.back();
+    BlockItem* item = top.Item;
     switch (field) {
     case Field::Result: {
         constexpr auto kLastCode = static_cast<std::uint64_t>(ReadResult::ReadBadTreeMarker);
@@ -454,25 +416,24 @@ bool DefinitionJsonReader::FieldValue(Field field, const JsonValue& value)
         return StoreInteger(value, Definition.Translated);
     case Field::Description:
         return StoreText(value, Definition.Description);
+    case Field::Units:
+        return BeginList(value, FrameKind::UnitList, nullptr, top.Text);
     case Field::None:
         break;
     }
     return Fail("value without a field");
 }
 
-bool DefinitionJsonReader::key(string_t&)
+bool DefinitionJsonReader::key(string_t& name)
 {
-    const auto name = NextString();
-    if (!name)
-        return false;
     // The parser calls this only inside an object, and every object has pushed a frame.
     Frame& top = Frames.back();
     top.Pending = Field::None; // so that messages name the object rather than its previous field
-    const FieldInfo* field = FindField(top.Kind, *name);
+    const FieldInfo* field = FindField(top.Kind, name);
     if (!field)
-        return Fail("unknown field " + Quoted(*name));
+        return Fail("unknown field " + Quoted(name));
     if (top.Seen & FieldBit(field->Id))
-        return Fail("field " + Quoted(*name) + " appears twice");
+        return Fail("field " + Quoted(name) + " appears twice");
     top.Seen |= FieldBit(field->Id);
     top.Pending = field->Id;
     return true;
@@ -505,7 +466,7 @@ bool DefinitionJsonReader::AddDefinition()
     return true;
 }
 
-bool DefinitionJsonReader::parse_error(std::size_t position, const std::string& lastRead,
+bool DefinitionJsonReader::parse_error(std::size_t position, const std::string&,
                                        const nlohmann::detail::exception& error)
 {
     // The library's messages start with "[json.exception.<kind>.<id>] ", which helps nobody here.
@@ -513,19 +474,12 @@ bool DefinitionJsonReader::parse_error(std::size_t position, const std::string& 
     const std::size_t tagEnd = message.find("] ");
     if (message.starts_with("[json.exception.") && tagEnd != std::string::npos)
         message.erase(0, tagEnd + 2);
-    // The library quotes what it read of its own input, in which unpaired surrogate escapes were
-    // rewritten, and only for some errors; every error quotes the user's text below instead.
-    const std::string libraryQuote = "; last read: '" + lastRead + "'";
-    if (const std::size_t quoteAt = message.find(libraryQuote); quoteAt != std::string::npos)
-        message.erase(quoteAt, libraryQuote.size());
     if (!message.starts_with("parse error"))
         message = "parse error at byte " + std::to_string(position) + ": " + message;
-    // A number overflow quotes the whole number, which can be as long as the file.
+    // The library quotes the token it stopped in, which can be as long as the file.
     constexpr std::size_t kMessageLimit = 200;
     if (message.size() > kMessageLimit)
         message = message.substr(0, kMessageLimit) + "...";
-    if (const std::string quote = TextBefore(Input, position); !quote.empty())
-        message += "; last read: '" + quote + "'";
     FirstError = Error{ErrorCode::BadInput, message};
     return false;
 }
@@ -536,24 +490,14 @@ std::optional<std::uint64_t> DefinitionJsonReader::Integer(const JsonValue& valu
     if (value.Type == JsonValue::Kind::Integer && value.Integer <= maximum)
         return value.Integer;
 
-    const bool writtenAsInteger = value.Type == JsonValue::Kind::Integer ||
-                                  (value.Type == JsonValue::Kind::OtherNumber &&
-                                   value.NumberText.find_first_of(".eE") == std::string::npos);
+    const bool writtenAsInteger =
+        value.Type == JsonValue::Kind::Integer ||
+        (value.Type == JsonValue::Kind::OtherNumber && value.Text.find_first_of(".eE") == std::string::npos);
     if (writtenAsInteger)
         Fail(Describe(value) + " is out of range " + range, ErrorCode::OutOfRange);
     else
         Mismatch("an integer in " + range, value);
     return std::nullopt;
-}
-
-std::optional<std::u16string_view> DefinitionJsonReader::NextString()
-{
-    // The parser meets the literals in text order, which is the order they were extracted in.
-    if (NextStringNumber >= Strings.Count()) {
-        Fail("internal error: the parser found more strings than were extracted");
-        return std::nullopt;
-    }
-    return Strings.Get(NextStringNumber++);
 }
 
 std::string DefinitionJsonReader::Path() const
@@ -575,12 +519,14 @@ std::string DefinitionJsonReader::Path() const
         switch (frame.Kind) {
         case FrameKind::ItemList:
         case FrameKind::DefinitionList:
+        case FrameKind::UnitList:
             if (frame.Elements > 0)
                 path += "[" + std::to_string(frame.Elements - 1) + "]";
             break;
         case FrameKind::Root:
         case FrameKind::Item:
         case FrameKind::Definition:
+        case FrameKind::UnitText:
             if (frame.Pending != Field::None)
                 path += (frame.Kind == FrameKind::Root ? "" : ".") + std::string(FieldName(frame.Pending));
             break;
@@ -593,42 +539,28 @@ std::string DefinitionJsonReader::Path() const
 
 std::string WriteDefinitionJson(const BlockTree& tree, const DefinitionTable& table, ReadResult result)
 {
-    std::string out = "{\n";
-    out += "  \"result\": " + std::to_string(static_cast<int>(result)) + ",\n";
-    out += "  \"countPrefix\": " + std::to_string(table.CountPrefix) + ",\n";
-    out += "  \"firmwareVersion\": " + std::to_string(table.FirmwareVersion) + ",\n";
-    out += "  \"saveLock\": " + std::to_string(table.SaveLock) + ",\n";
-
-    out += "  \"tree\": [";
-    const char* separator = "\n    ";
-    for (const BlockItem* item = tree.FirstTopLevel(); item; item = item->NextSibling()) {
-        out += separator;
-        AppendItemTree(out, *item);
-        separator = ",\n    ";
-    }
-    out += tree.Empty() ? "],\n" : "\n  ],\n";
-
-    out += "  \"definitions\": [";
-    separator = "\n    ";
-    for (const auto& [key, definition] : table.Definitions) {
-        out += separator;
-        AppendDefinition(out, key, definition);
-        separator = ",\n    ";
-    }
-    out += table.Definitions.empty() ? "]\n" : "\n  ]\n";
-    out += "}\n";
-    return out;
+    const OrderedJson header = {{"result", static_cast<int>(result)},
+                                {"countPrefix", table.CountPrefix},
+                                {"firmwareVersion", table.FirmwareVersion},
+                                {"saveLock", table.SaveLock}};
+    std::vector<std::string> members;
+    for (const auto& member : header.items())
+        members.push_back(CompactJson(member.key()) + ": " + CompactJson(member.value()));
+    std::vector<std::string> items;
+    for (const BlockItem* item = tree.FirstTopLevel(); item; item = item->NextSibling())
+        items.push_back(ItemTreeJson(*item));
+    members.push_back("\"tree\": " + JsonBlock(items, 2, "[]"));
+    std::vector<std::string> definitions;
+    for (const auto& [key, definition] : table.Definitions)
+        definitions.push_back(DefinitionJson(key, definition));
+    members.push_back("\"definitions\": " + JsonBlock(definitions, 2, "[]"));
+    return JsonBlock(members, 0, "{}") + "\n";
 }
 
-Result<DefinitionContent> ParseDefinitionJson(std::string text)
+Result<DefinitionContent> ParseDefinitionJson(const std::string& text)
 {
-    // The parser reads a copy in which the escapes it refuses are rewritten; messages quote `text`.
-    std::string parserInput = text;
-    auto strings = ExtractJsonStrings(parserInput);
-    if (!strings)
-        return tl::unexpected(strings.error());
-    DefinitionJsonReader reader(*strings, text);
-    const bool accepted = Json::sax_parse(parserInput, &reader);
+    DefinitionJsonReader reader;
+    const bool accepted = nlohmann::json::sax_parse(text, &reader);
     return reader.Take(accepted);
 }
 

@@ -2,13 +2,21 @@
 
 // The JSON form of a definition file, shared by `strdef dump` (writing) and `strdef build` (reading):
 //
-//   {"result": 0, "countPrefix": 1, "firmwareVersion": 272, "saveLock": 0,
-//    "tree": [{"label": "B", "data": 0, "children": [...]}],
-//    "definitions": [{"key": 1, "index": 1, "identifier": "X", "defaultText": "D", "translation": "",
-//                     "translated": 0, "description": ""}]}
+//   {
+//     "result": 0,
+//     "countPrefix": 1,
+//     "firmwareVersion": 272,
+//     "saveLock": 0,
+//     "tree": [
+//       {"label":"B","data":0,"children":[{"label":"T","data":1,"children":[]}]}
+//     ],
+//     "definitions": [
+//       {"key":1,"index":1,"identifier":"X","defaultText":"D","translation":"","translated":0,"description":""}
+//     ]
+//   }
 //
-// Texts are UTF-8 with unpaired surrogates as \udxxx escapes (see JsonText.h). Neither direction
-// recurses, so trees of any depth pass.
+// Texts are JSON strings, or {"utf16": [units]} when they hold an unpaired surrogate (see JsonText.h).
+// Neither direction recurses, so trees of any depth pass.
 
 #include <string>
 
@@ -35,7 +43,7 @@ std::string WriteDefinitionJson(const BlockTree& tree, const DefinitionTable& ta
 // optional, in definitions "key" (it defaults to "index"); all other fields are required. Unknown or
 // repeated fields, wrong types, out-of-range numbers and repeated keys are errors naming the place,
 // as in "definitions[3].index: 70000 is out of range 0..65535"; a syntax error names its line and
-// column and quotes the input's text on that line up to it.
-Result<DefinitionContent> ParseDefinitionJson(std::string text);
+// column. A text may be given as {"utf16": [units]}, any units from 0 to 65535.
+Result<DefinitionContent> ParseDefinitionJson(const std::string& text);
 
 } // namespace orv

@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/ReadMessages.h"
+#include "cli/CommandSupport.h"
 #include "font/CharacterSet.h"
 #include "font/FreeTypeRasteriser.h"
 #include "font/RenderFont.h"
@@ -18,19 +18,6 @@ void AddFontOption(CLI::App& command, std::string& font)
                     "A font file (.ttf, .otf, .ttc) or a fontconfig pattern (\"DejaVu Sans:bold\")")
         ->type_name("FONT")
         ->required();
-}
-
-Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file)
-{
-    DefinitionDocument document;
-    document.FilePath = file;
-    const auto loaded = document.LoadDefinitionFile();
-    if (!loaded)
-        return tl::unexpected(loaded.error());
-    // A partly read file would give outputs without the texts that were lost.
-    if (loaded->Result != ReadResult::ReadOk)
-        return Fail(ErrorCode::BadInput, DescribeIncompleteRead(file, loaded->Result, loaded->Reason));
-    return document;
 }
 
 Result<DefinitionFont> RenderDocumentFont(DefinitionDocument document, std::string_view fontArgument,

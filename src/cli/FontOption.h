@@ -36,10 +36,6 @@ struct DefinitionFont
     std::vector<CodePointRange> Coverage; // the code points that the face itself maps
 };
 
-// Loads `file` as the editor does. Fails with a message naming the file when it cannot be opened or
-// is not read completely.
-Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file);
-
 // Renders the EffectiveText of every definition of `document`, and `extraText`, with the face that
 // `fontArgument` names (a .ttf, .otf or .ttc path, or a fontconfig pattern such as "DejaVu Sans:bold"),
 // as the editor's Choose Font does. Fails with a message naming the file or font: a font that is not

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
-
-#include "cli/JsonText.h"
+#include <string>
 
 namespace orv {
 
@@ -124,24 +123,6 @@ Result<PngImage> DrawGlyphSheet(const RenderedFont& font, std::span<const char16
         DrawLabel(sheet, cellX + layout.LabelX, cellY + layout.LabelY, codePoints[position]);
     }
     return sheet;
-}
-
-std::string GlyphRecordsJson(const RenderedFont& font, std::span<const char16_t> codePoints)
-{
-    std::string json = "{\"glyphs\": [";
-    for (std::size_t position = 0; position < codePoints.size(); ++position) {
-        const Glyph glyph = FindGlyph(font, codePoints[position]);
-        json += position == 0 ? "\n  " : ",\n  ";
-        json += "{\"codePoint\": " + std::to_string(codePoints[position]) + ", \"character\": ";
-        AppendJsonString(json, std::u16string_view(&codePoints[position], 1));
-        json += ", \"advance\": " + std::to_string(glyph.Advance) +
-                ", \"xOffset\": " + std::to_string(glyph.XOffset) +
-                ", \"yOffset\": " + std::to_string(glyph.YOffset) +
-                ", \"width\": " + std::to_string(glyph.Width) +
-                ", \"height\": " + std::to_string(glyph.Height) + "}";
-    }
-    json += codePoints.empty() ? "]}\n" : "\n]}\n";
-    return json;
 }
 
 } // namespace orv

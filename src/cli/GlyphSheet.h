@@ -2,7 +2,7 @@
 
 // The glyph sheet of `strdef glyphs`: every rendered glyph in a grid of equal cells, in ascending
 // code-point order, each with its code point in four hexadecimal digits under it, so that all the
-// characters of a font can be checked at a glance. Also the glyph records as JSON.
+// characters of a font can be checked at a glance.
 //
 // A cell (sheet pixels; a device pixel is kSheetZoom x kSheetZoom):
 //
@@ -18,7 +18,6 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <string>
 
 #include "base/Result.h"
 #include "cli/PngWriter.h"
@@ -88,9 +87,5 @@ GlyphSheetLayout LayOutGlyphSheet(const RenderedFont& font, std::span<const char
 // The sheet of `codePoints` (ascending) as an RGB image. OutOfRange when it would exceed
 // kMaxSheetPixels.
 Result<PngImage> DrawGlyphSheet(const RenderedFont& font, std::span<const char16_t> codePoints);
-
-// {"glyphs": [...]} with one line per code point: codePoint, character, and the FindGlyph record's
-// advance, xOffset, yOffset, width and height.
-std::string GlyphRecordsJson(const RenderedFont& font, std::span<const char16_t> codePoints);
 
 } // namespace orv

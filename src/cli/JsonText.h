@@ -1,42 +1,35 @@
 #pragma once
 
-// JSON string literals for UTF-16 texts. Texts may hold unpaired surrogates, which UTF-8 cannot carry
-// and which common JSON parsers refuse; here they travel as \uXXXX escapes in both directions.
+// The JSON of the tool's outputs: texts as JSON values, and the one layout of every document printed.
+//
+// A text is a JSON string when it is valid UTF-16. The editor keeps whatever code units a file holds,
+// unpaired surrogates included, and those have no UTF-8 form; such a text is written as an object of
+// its UTF-16 code units instead: {"utf16": [55296, 65]} is U+D800 followed by "A".
 
-#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "base/Result.h"
+#include <nlohmann/json.hpp>
 
 namespace orv {
 
-// Appends `text` as a quoted JSON string literal: surrogate pairs and other characters from U+0080 as
-// UTF-8, quotes, backslashes and control characters escaped, unpaired surrogates as lower-case \udxxx.
-void AppendJsonString(std::string& out, std::u16string_view text);
+using OrderedJson = nlohmann::ordered_json;
 
-// The decoded string literals of a JSON text, numbered in the order they appear in it.
-class JsonStrings
-{
-public:
-    // Number of literals held.
-    std::size_t Count() const { return Ends.size(); }
-    // Literal `number` (0-based); valid while the object lives and is not appended to.
-    std::u16string_view Get(std::size_t number) const;
-    // Adds a literal after the last one.
-    void Append(std::u16string_view text);
+// `text` as a JSON string, or as {"utf16": [units]} when it holds an unpaired surrogate.
+OrderedJson TextJson(std::u16string_view text);
 
-private:
-    std::u16string Units;          // all literals, back to back
-    std::vector<std::size_t> Ends; // where each literal ends in Units
-};
+// `value` as compact JSON on one line. Bytes that are no UTF-8 (a file name may hold them) become U+FFFD.
+std::string CompactJson(const OrderedJson& value);
 
-// Decodes every string literal of `text` (object keys and values alike) and rewrites each unpaired
-// surrogate escape in it to \ufffd, leaving every other byte where it was. A standard parser then
-// accepts the text, reports errors at the same lines and columns, and meets the literals in the
-// numbered order. A malformed literal (bad escape, raw control character, invalid UTF-8, no closing
-// quote) is a BadInput error naming its line and column.
-Result<JsonStrings> ExtractJsonStrings(std::string& text);
+// `elements`, each already JSON text, between `brackets` ("[]" or "{}"): "[]" when there are none, else
+// one element a line indented by `indent` + 2 blanks and the closing bracket on a line indented by
+// `indent`.
+std::string JsonBlock(std::span<const std::string> elements, int indent, std::string_view brackets);
+
+// `document`, an object or an array, as the tool prints every document: its members (or elements) one
+// a line, an array among them with its elements one a line as well, everything deeper compact, and a
+// line feed at the end.
+std::string JsonLines(const OrderedJson& document);
 
 } // namespace orv

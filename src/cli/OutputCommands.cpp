@@ -1,11 +1,13 @@
-#include "cli/OutputCommands.h"
+// The subcommands for the device outputs: generate, export, inspect and check. None of them changes the
+// definition file. Warnings of the core go to stderr as "strdef: warning: ..." and leave the exit
+// status alone.
 
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include "base/FileIo.h"
 #include "base/Text.h"
@@ -45,8 +47,9 @@ constexpr const char* kInspectFooter =
     "both tags, the block sizes and checksums, the packed streams, both search tables, every glyph record\n"
     "and every text. Prints the firmware version, the glyphs and their code points, the texts and their\n"
     "indexes, the text flags and the sizes of both blocks. --json prints the same with every glyph's\n"
-    "metrics and every text by index (UTF-8; unpaired surrogates as \\udxxx escapes). The first\n"
-    "inconsistency is an error naming the part and the byte offset (status 1).\n";
+    "metrics and every text by index (a text with an unpaired surrogate as {\"utf16\": [UNIT, ...]}, as\n"
+    "'strdef dump' writes it). The first inconsistency is an error naming the part and the byte offset\n"
+    "(status 1).\n";
 
 constexpr const char* kCheckFooter =
     "Renders FONT for the texts of FILE as the export does and reports what the device would show wrong:\n"
@@ -60,8 +63,8 @@ constexpr const char* kCheckFooter =
     "           an identifier that is no C name after \"S_\"\n"
     "Each finding is a line 'FILE: index N (S_IDENTIFIER): SEVERITY: MESSAGE: \"EXCERPT\"' ('FILE:\n"
     "SEVERITY: MESSAGE' for the whole file), then a summary line. --json prints an array of objects\n"
-    "with file, severity, kind, index, identifier, excerpt and message instead. The status is 1 when\n"
-    "there is an error, else 0.\n";
+    "with file, severity, kind, index, identifier, excerpt and message instead, the texts as 'strdef\n"
+    "dump' writes them. The status is 1 when there is an error, else 0.\n";
 
 // --max-width beyond this is surely a mistake: no text of a file is that wide.
 constexpr int kMaxWidthLimit = 1000000;
@@ -70,81 +73,6 @@ constexpr int kMaxWidthLimit = 1000000;
 // blocks of the most packed bytes a header can announce. Larger files are refused before reading.
 constexpr std::uintmax_t kMaxExportFileSize =
     kExportHeaderSize + 2 * (kFontBlockTag.size() + kBlockHeaderSize + std::uintmax_t{kMaxPackedSize});
-
-// `text` without control characters, which would break a line apart or move the terminal's cursor.
-std::string Printable(std::string text)
-{
-    for (char& character : text) {
-        if (static_cast<unsigned char>(character) < 0x20)
-            character = '?';
-    }
-    return text;
-}
-
-// A UTF-8 string (a file name may not be) as a JSON literal.
-std::string JsonLiteral(const std::string& text)
-{
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-std::string JsonLiteral(std::u16string_view text)
-{
-    std::string literal;
-    AppendJsonString(literal, text);
-    return literal;
-}
-
-int RunGenerate(const std::string& file, const std::string& directory, bool noScript, std::ostream& out,
-                std::ostream& err)
-{
-    const auto document = LoadCompleteDefinitionFile(file);
-    if (!document)
-        return ReportError(err, document.error().Message);
-    const SourceGenerationResult result = WriteSourceFiles(document->Table, directory);
-    if (result.RunScript && !noScript) {
-        // The script writes to the same terminal; what was printed so far comes first.
-        out.flush();
-        err.flush();
-        const int status = RunMakeTexts(directory);
-        if (status != 0)
-            ReportWarning(err, std::string("\"") + kMakeTextsScript + "\" " +
-                                   (status < 0 ? "could not be run or was stopped"
-                                               : "ended with exit status " + std::to_string(status)));
-    }
-    // At most one notice is an error; the warnings are all printed before it.
-    std::optional<std::string> failure;
-    for (const Notice& notice : result.Notices) {
-        if (notice.IsWarning())
-            ReportWarning(err, NoticeLine(notice));
-        else
-            failure = NoticeLine(notice);
-    }
-    if (failure)
-        return ReportError(err, *failure);
-    return kExitSuccess;
-}
-
-int RunExport(const std::string& file, const std::string& font, const std::string& output, std::ostream& err)
-{
-    auto document = LoadCompleteDefinitionFile(file);
-    if (!document)
-        return ReportError(err, document.error().Message);
-    // Refused before the font is rendered and before the file is created, as in the window.
-    if (auto exportable = CheckExportable(document->Table); !exportable)
-        return ReportError(err, file + ": " + exportable.error().Message);
-    auto rendered = RenderDocumentFont(std::move(*document), font);
-    if (!rendered)
-        return ReportError(err, rendered.error().Message);
-    // The export trims the translations of the table in memory; the file is never saved here.
-    const auto built = BuildExport(rendered->Document.Table, rendered->Font);
-    if (!built)
-        return ReportError(err, file + ": " + built.error().Message);
-    if (auto written = WriteFileSafely(output, built->Bytes); !written)
-        return ReportError(err, written.error().Message);
-    for (const Notice& notice : built->Notices)
-        ReportWarning(err, NoticeLine(notice));
-    return kExitSuccess;
-}
 
 std::string FlagNames(std::uint32_t flags)
 {
@@ -187,58 +115,34 @@ std::string InspectSummary(const ExportContents& contents)
 std::string InspectJson(const ExportContents& contents)
 {
     const auto block = [](const BlockHeader& header) {
-        return "{\"packedSize\": " + std::to_string(header.PackedSize) +
-               ", \"checksum\": " + std::to_string(header.Checksum) +
-               ", \"rawSize\": " + std::to_string(header.RawSize) + "}";
+        return OrderedJson{
+            {"packedSize", header.PackedSize}, {"checksum", header.Checksum}, {"rawSize", header.RawSize}};
     };
-    std::string json = "{\"firmwareVersion\": " + std::to_string(contents.FirmwareVersion) +
-                       ", \"firmwareVersionText\": \"" + FirmwareVersionText(contents.FirmwareVersion) +
-                       "\", \"flags\": " + std::to_string(contents.Texts.Flags) +
-                       ",\n \"fontBlock\": " + block(contents.FontBlock) +
-                       ",\n \"textBlock\": " + block(contents.TextBlock) + ",\n \"glyphs\": [";
-    for (std::size_t i = 0; i < contents.Glyphs.size(); ++i) {
-        const ExportedGlyph& glyph = contents.Glyphs[i];
-        const auto character = static_cast<char16_t>(glyph.CodePoint);
-        json += i == 0 ? "\n  " : ",\n  ";
-        json += "{\"codePoint\": " + std::to_string(glyph.CodePoint) +
-                ", \"character\": " + JsonLiteral(std::u16string_view(&character, 1)) +
-                ", \"offset\": " + std::to_string(glyph.Offset) +
-                ", \"advance\": " + std::to_string(glyph.Advance) +
-                ", \"xOffset\": " + std::to_string(glyph.XOffset) +
-                ", \"yOffset\": " + std::to_string(glyph.YOffset) +
-                ", \"width\": " + std::to_string(glyph.Width) +
-                ", \"height\": " + std::to_string(glyph.Height) + "}";
+    OrderedJson glyphs = OrderedJson::array();
+    for (const ExportedGlyph& glyph : contents.Glyphs) {
+        glyphs.push_back({{"codePoint", glyph.CodePoint},
+                          {"character", TextJson(std::u16string(1, static_cast<char16_t>(glyph.CodePoint)))},
+                          {"offset", glyph.Offset},
+                          {"advance", glyph.Advance},
+                          {"xOffset", glyph.XOffset},
+                          {"yOffset", glyph.YOffset},
+                          {"width", glyph.Width},
+                          {"height", glyph.Height}});
     }
-    json += contents.Glyphs.empty() ? "],\n \"texts\": [" : "\n ],\n \"texts\": [";
-    const std::vector<TableText>& texts = contents.Texts.Texts;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        json += i == 0 ? "\n  " : ",\n  ";
-        json += "{\"index\": " + std::to_string(texts[i].Index) +
-                ", \"offset\": " + std::to_string(texts[i].Offset) +
-                ", \"terminated\": " + (texts[i].Terminated ? "true" : "false") +
-                ", \"text\": " + JsonLiteral(texts[i].Text) + "}";
+    OrderedJson texts = OrderedJson::array();
+    for (const TableText& text : contents.Texts.Texts) {
+        texts.push_back({{"index", text.Index},
+                         {"offset", text.Offset},
+                         {"terminated", text.Terminated},
+                         {"text", TextJson(text.Text)}});
     }
-    json += texts.empty() ? "]}\n" : "\n ]}\n";
-    return json;
-}
-
-int RunInspect(const std::string& file, bool json, std::ostream& out, std::ostream& err)
-{
-    // A file larger than any export could be is refused before it is read into memory.
-    std::error_code sizeError;
-    const std::uintmax_t size = std::filesystem::file_size(file, sizeError);
-    if (!sizeError && size > kMaxExportFileSize)
-        return ReportError(err, file + ": " + std::to_string(size) +
-                                    " bytes, more than a font-and-text file can hold (" +
-                                    std::to_string(kMaxExportFileSize) + ")");
-    const auto bytes = ReadWholeFile(file);
-    if (!bytes)
-        return ReportError(err, bytes.error().Message);
-    const auto contents = InspectExport(*bytes);
-    if (!contents)
-        return ReportError(err, file + ": " + contents.error().Message);
-    out << (json ? InspectJson(*contents) : InspectSummary(*contents));
-    return kExitSuccess;
+    return JsonLines({{"firmwareVersion", contents.FirmwareVersion},
+                      {"firmwareVersionText", FirmwareVersionText(contents.FirmwareVersion)},
+                      {"flags", contents.Texts.Flags},
+                      {"fontBlock", block(contents.FontBlock)},
+                      {"textBlock", block(contents.TextBlock)},
+                      {"glyphs", std::move(glyphs)},
+                      {"texts", std::move(texts)}});
 }
 
 const char* SeverityName(FindingSeverity severity)
@@ -253,25 +157,25 @@ std::string FindingLine(const std::string& file, const TextFinding& finding)
         line += "index " + std::to_string(*finding.Index) + " (S_" + ToUtf8(finding.Identifier) + "): ";
     line += std::string(SeverityName(finding.Severity)) + ": " + finding.Message;
     if (finding.Index)
-        line += ": " + JsonLiteral(finding.Excerpt);
-    return Printable(std::move(line)) + "\n";
+        line += ": " + CompactJson(ToUtf8(finding.Excerpt));
+    return Printable(line) + "\n";
 }
 
 std::string FindingsJson(const std::string& file, std::span<const TextFinding> findings)
 {
-    std::string json = "[";
-    for (std::size_t i = 0; i < findings.size(); ++i) {
-        const TextFinding& finding = findings[i];
-        json += i == 0 ? "\n  " : ",\n  ";
-        json += "{\"file\": " + JsonLiteral(file) + ", \"severity\": \"" + SeverityName(finding.Severity) +
-                "\", \"kind\": \"" + FindingKindName(finding.Kind) +
-                "\", \"index\": " + (finding.Index ? std::to_string(*finding.Index) : "null") +
-                ", \"identifier\": " + (finding.Index ? JsonLiteral(finding.Identifier) : "null") +
-                ", \"excerpt\": " + (finding.Index ? JsonLiteral(finding.Excerpt) : "null") +
-                ", \"message\": " + JsonLiteral(finding.Message) + "}";
+    OrderedJson records = OrderedJson::array();
+    for (const TextFinding& finding : findings) {
+        // The findings about the whole file have no index, identifier or excerpt.
+        const bool aboutText = finding.Index.has_value();
+        records.push_back({{"file", file},
+                           {"severity", SeverityName(finding.Severity)},
+                           {"kind", FindingKindName(finding.Kind)},
+                           {"index", aboutText ? OrderedJson(*finding.Index) : OrderedJson()},
+                           {"identifier", aboutText ? TextJson(finding.Identifier) : OrderedJson()},
+                           {"excerpt", aboutText ? TextJson(finding.Excerpt) : OrderedJson()},
+                           {"message", finding.Message}});
     }
-    json += findings.empty() ? "]\n" : "\n]\n";
-    return json;
+    return JsonLines(records);
 }
 
 std::string CountOf(std::size_t count, const char* noun)
@@ -279,81 +183,175 @@ std::string CountOf(std::size_t count, const char* noun)
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-int RunCheck(const std::string& file, const std::string& font, std::optional<int> maxWidth, bool json,
-             std::ostream& out, std::ostream& err)
-{
-    const auto rendered = RenderDefinitionFont(file, font);
-    if (!rendered)
-        return ReportError(err, rendered.error().Message);
-    const DefinitionTable& table = rendered->Document.Table;
-    const std::vector<TextFinding> findings =
-        CheckTexts(table, rendered->Font, FaceCoverage(rendered->Coverage), TextCheckOptions{maxWidth});
-
-    std::size_t errors = 0;
-    for (const TextFinding& finding : findings)
-        errors += finding.Severity == FindingSeverity::Error ? 1 : 0;
-    if (json) {
-        out << FindingsJson(file, findings);
-    } else {
-        for (const TextFinding& finding : findings)
-            out << FindingLine(file, finding);
-        out << Printable(file) << ": " << CountOf(table.Definitions.size(), "text") << " checked, "
-            << CountOf(errors, "error") << ", " << CountOf(findings.size() - errors, "warning") << "\n";
-    }
-    return errors > 0 ? kExitFailure : kExitSuccess;
-}
-
 } // namespace
 
-void OutputCommands::AddTo(CLI::App& app)
+void AddGenerateCommand(CLI::App& app, CommandRun& run)
 {
-    Generate = app.add_subcommand("generate", "Write the firmware's text sources and run make_texts.bat");
-    Generate->add_option("FILE", File, "The .strdef file to read")->required();
-    Generate->add_option("--dir", Directory, "Where the files are written (default: the working directory)")
+    struct Options
+    {
+        std::string File;
+        std::string Directory;
+        bool NoScript = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command =
+        app.add_subcommand("generate", "Write the firmware's text sources and run make_texts.bat")
+            ->footer(kGenerateFooter);
+    command->add_option("FILE", options->File, "The .strdef file to read")->required();
+    command
+        ->add_option("--dir", options->Directory,
+                     "Where the files are written (default: the working directory)")
         ->type_name("DIR");
-    Generate->add_flag("--no-script", NoScript, "Do not run make_texts.bat");
-    Generate->footer(kGenerateFooter);
-
-    Export = app.add_subcommand("export", "Write the font-and-text file (.ovtx) that the device loads");
-    Export->add_option("FILE", File, "The .strdef file whose translated texts are exported")->required();
-    AddFontOption(*Export, Font);
-    Export->add_option("-o,--output", Output, "The .ovtx file to write")->type_name("OUT.ovtx")->required();
-    Export->footer(kExportFooter);
-
-    Inspect = app.add_subcommand("inspect", "Check a font-and-text file (.ovtx) and summarise it");
-    Inspect->add_option("FILE", File, "The .ovtx file to read")->required();
-    Inspect->add_flag("--json", Json, "Print every glyph and text as JSON");
-    Inspect->footer(kInspectFooter);
-
-    Check = app.add_subcommand("check", "Find the texts that will look wrong on the device");
-    Check->add_option("FILE", File, "The .strdef file to check")->required();
-    AddFontOption(*Check, Font);
-    MaxWidthOption = Check->add_option("--max-width", MaxWidth, "The widest a text may be, in device pixels")
-                         ->type_name("PIXELS");
-    Check->add_flag("--json", Json, "Print the findings as JSON");
-    Check->footer(kCheckFooter);
+    command->add_flag("--no-script", options->NoScript, "Do not run make_texts.bat");
+    run.On(command, [options](std::ostream& out, std::ostream& err) {
+        const auto document = LoadCompleteDefinitionFile(options->File);
+        if (!document)
+            return ReportError(err, document.error().Message);
+        const SourceGenerationResult result = WriteSourceFiles(document->Table, options->Directory);
+        if (result.RunScript && !options->NoScript) {
+            // The script writes to the same terminal; what was printed so far comes first.
+            out.flush();
+            err.flush();
+            const int status = RunMakeTexts(options->Directory);
+            if (status != 0)
+                ReportWarning(err, std::string("\"") + kMakeTextsScript + "\" " +
+                                       (status < 0 ? "could not be run or was stopped"
+                                                   : "ended with exit status " + std::to_string(status)));
+        }
+        // At most one notice is an error; the warnings are all printed before it.
+        std::optional<std::string> failure;
+        for (const Notice& notice : result.Notices) {
+            if (notice.IsWarning())
+                ReportWarning(err, NoticeLine(notice));
+            else
+                failure = NoticeLine(notice);
+        }
+        if (failure)
+            return ReportError(err, *failure);
+        return kExitSuccess;
+    });
 }
 
-std::optional<int> OutputCommands::RunParsed(std::ostream& out, std::ostream& err) const
+void AddExportCommand(CLI::App& app, CommandRun& run)
 {
-    if (Generate->parsed())
-        return RunGenerate(File, Directory, NoScript, out, err);
-    if (Export->parsed())
-        return RunExport(File, Font, Output, err);
-    if (Inspect->parsed())
-        return RunInspect(File, Json, out, err);
-    if (Check->parsed()) {
+    struct Options
+    {
+        std::string File;
+        std::string Font;
+        std::string Output;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command =
+        app.add_subcommand("export", "Write the font-and-text file (.ovtx) that the device loads")
+            ->footer(kExportFooter);
+    command->add_option("FILE", options->File, "The .strdef file whose translated texts are exported")
+        ->required();
+    AddFontOption(*command, options->Font);
+    command->add_option("-o,--output", options->Output, "The .ovtx file to write")
+        ->type_name("OUT.ovtx")
+        ->required();
+    run.On(command, [options](std::ostream&, std::ostream& err) {
+        const std::string& file = options->File;
+        auto document = LoadCompleteDefinitionFile(file);
+        if (!document)
+            return ReportError(err, document.error().Message);
+        // Refused before the font is rendered and before the file is created, as in the window.
+        if (auto exportable = CheckExportable(document->Table); !exportable)
+            return ReportError(err, file + ": " + exportable.error().Message);
+        auto rendered = RenderDocumentFont(std::move(*document), options->Font);
+        if (!rendered)
+            return ReportError(err, rendered.error().Message);
+        // The export trims the translations of the table in memory; the file is never saved here.
+        const auto built = BuildExport(rendered->Document.Table, rendered->Font);
+        if (!built)
+            return ReportError(err, file + ": " + built.error().Message);
+        if (auto written = WriteFileSafely(options->Output, built->Bytes); !written)
+            return ReportError(err, written.error().Message);
+        for (const Notice& notice : built->Notices)
+            ReportWarning(err, NoticeLine(notice));
+        return kExitSuccess;
+    });
+}
+
+void AddInspectCommand(CLI::App& app, CommandRun& run)
+{
+    struct Options
+    {
+        std::string File;
+        bool Json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand("inspect", "Check a font-and-text file (.ovtx) and summarise it")
+                            ->footer(kInspectFooter);
+    command->add_option("FILE", options->File, "The .ovtx file to read")->required();
+    command->add_flag("--json", options->Json, "Print every glyph and text as JSON");
+    run.On(command, [options](std::ostream& out, std::ostream& err) {
+        const std::string& file = options->File;
+        // A file larger than any export could be is refused before it is read into memory.
+        std::error_code sizeError;
+        const std::uintmax_t size = std::filesystem::file_size(file, sizeError);
+        if (!sizeError && size > kMaxExportFileSize)
+            return ReportError(err, file + ": " + std::to_string(size) +
+                                        " bytes, more than a font-and-text file can hold (" +
+                                        std::to_string(kMaxExportFileSize) + ")");
+        const auto bytes = ReadWholeFile(file);
+        if (!bytes)
+            return ReportError(err, bytes.error().Message);
+        const auto contents = InspectExport(*bytes);
+        if (!contents)
+            return ReportError(err, file + ": " + contents.error().Message);
+        out << (options->Json ? InspectJson(*contents) : InspectSummary(*contents));
+        return kExitSuccess;
+    });
+}
+
+void AddCheckCommand(CLI::App& app, CommandRun& run)
+{
+    struct Options
+    {
+        std::string File;
+        std::string Font;
+        std::optional<std::string> MaxWidth;
+        bool Json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand("check", "Find the texts that will look wrong on the device")
+                            ->footer(kCheckFooter);
+    command->add_option("FILE", options->File, "The .strdef file to check")->required();
+    AddFontOption(*command, options->Font);
+    command->add_option("--max-width", options->MaxWidth, "The widest a text may be, in device pixels")
+        ->type_name("PIXELS");
+    command->add_flag("--json", options->Json, "Print the findings as JSON");
+    run.On(command, [options](std::ostream& out, std::ostream& err) {
+        const std::string& file = options->File;
         std::optional<int> maxWidth;
-        if (MaxWidthOption->count() > 0) {
-            maxWidth = ParseDecimal(MaxWidth, kMaxWidthLimit);
+        if (options->MaxWidth) {
+            maxWidth = ParseDecimal(*options->MaxWidth, kMaxWidthLimit);
             if (!maxWidth || *maxWidth == 0)
                 return ReportUsage(err, "check",
                                    "--max-width must be a number of pixels from 1 to " +
-                                       std::to_string(kMaxWidthLimit) + ", not '" + MaxWidth + "'");
+                                       std::to_string(kMaxWidthLimit) + ", not '" + *options->MaxWidth + "'");
         }
-        return RunCheck(File, Font, maxWidth, Json, out, err);
-    }
-    return std::nullopt;
+        const auto rendered = RenderDefinitionFont(file, options->Font);
+        if (!rendered)
+            return ReportError(err, rendered.error().Message);
+        const DefinitionTable& table = rendered->Document.Table;
+        const std::vector<TextFinding> findings =
+            CheckTexts(table, rendered->Font, FaceCoverage(rendered->Coverage), TextCheckOptions{maxWidth});
+
+        std::size_t errors = 0;
+        for (const TextFinding& finding : findings)
+            errors += finding.Severity == FindingSeverity::Error ? 1 : 0;
+        if (options->Json) {
+            out << FindingsJson(file, findings);
+        } else {
+            for (const TextFinding& finding : findings)
+                out << FindingLine(file, finding);
+            out << Printable(file) << ": " << CountOf(table.Definitions.size(), "text") << " checked, "
+                << CountOf(errors, "error") << ", " << CountOf(findings.size() - errors, "warning") << "\n";
+        }
+        return errors > 0 ? kExitFailure : kExitSuccess;
+    });
 }
 
 } // namespace orv

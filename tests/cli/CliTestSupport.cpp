@@ -1,8 +1,12 @@
 #include "CliTestSupport.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "font/CharacterSet.h"
+#include "font/FreeTypeRasteriser.h"
+#include "font/RenderFont.h"
 #include "store/DefinitionFile.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +20,14 @@ Outcome RunStrdef(const std::vector<std::string>& args)
     return {status, out.str(), err.str()};
 }
 
+std::string RunQuietly(const std::vector<std::string>& args)
+{
+    const Outcome outcome = RunStrdef(args);
+    EXPECT_EQ(outcome.Status, 0) << testing::PrintToString(args) << ": " << outcome.Err;
+    EXPECT_EQ(outcome.Err, "") << testing::PrintToString(args);
+    return outcome.Out;
+}
+
 testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status)
 {
     if (outcome.Status == status && outcome.Err.starts_with("strdef: ") &&
@@ -25,16 +37,47 @@ testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status)
            << "status " << outcome.Status << ", out \"" << outcome.Out << "\", err \"" << outcome.Err << "\"";
 }
 
-void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions)
+void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions,
+                      std::uint16_t firmwareVersion)
 {
     BlockTree tree;
     DefinitionTable table;
+    table.FirmwareVersion = firmwareVersion;
     BlockItem& block = tree.Append(nullptr, u"Block", 0);
     for (const StringDefinition& definition : definitions) {
         table.Definitions[definition.Index] = definition;
         tree.Append(&block, definition.Identifier, definition.Index);
     }
     WriteBytes(path, WriteDefinitionBytes(tree, table));
+}
+
+RenderedFont WindowFont(std::initializer_list<std::u16string_view> texts, std::vector<char16_t>& codePoints)
+{
+    CharacterSet characters;
+    for (const std::u16string_view text : texts)
+        characters.AddText(text);
+    RenderedFont font;
+    EXPECT_TRUE(RenderFont(font, characters, OpenFontFile(kDejaVuSans)).Succeeded());
+    codePoints = characters.CodePoints();
+    return font;
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& directory)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 } // namespace orv::test

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "font/GlyphTable.h"
 #include "store/StringDefinition.h"
 
 namespace orv::test {
@@ -24,10 +25,23 @@ struct Outcome
 // RunCli with `args` (without the program name), its exit status and everything it printed.
 Outcome RunStrdef(const std::vector<std::string>& args);
 
+// RunStrdef expecting exit status 0 and nothing on stderr; returns what it printed on stdout.
+std::string RunQuietly(const std::vector<std::string>& args);
+
 // Exit status `status`, nothing on stdout, and exactly one line on stderr starting "strdef: ".
 testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status);
 
 // Writes a definition file of `definitions`, each shown by a text item in one block "Block".
-void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions);
+void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions,
+                      std::uint16_t firmwareVersion = 0x110);
+
+// The device font that the window renders from DejaVu Sans for `texts`, and its code points.
+RenderedFont WindowFont(std::initializer_list<std::u16string_view> texts, std::vector<char16_t>& codePoints);
+
+// The names in `directory`, sorted.
+std::vector<std::string> FilesIn(const std::filesystem::path& directory = ".");
+
+// `text` split at its line feeds.
+std::vector<std::string> Lines(const std::string& text);
 
 } // namespace orv::test
