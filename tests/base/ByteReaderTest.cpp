@@ -1,5 +1,7 @@
 #include "base/ByteReader.h"
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "base/ByteWriter.h"
@@ -10,24 +12,31 @@ namespace {
 
 using test::Bytes;
 
-TEST(ByteReader, ReadsLittleEndianAndRefusesShortReadsWithoutMoving)
+// Reads a byte and then a T from the first `available` bytes of 00 01 02 ... 08; nothing when the
+// second read fails, which must leave the position after the first byte.
+template <typename T> std::optional<T> ReadAfterAByte(std::size_t available, bool (ByteReader::*read)(T&))
 {
-    const Bytes bytes = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07};
-    ByteReader reader(bytes);
-    std::uint16_t word = 0;
-    std::uint32_t longWord = 0;
-    std::uint64_t quad = 0;
-    ASSERT_TRUE(reader.ReadU16(word));
-    EXPECT_EQ(word, 0x0201);
-    ASSERT_TRUE(reader.ReadU32(longWord));
-    EXPECT_EQ(longWord, 0x06050403u);
-    EXPECT_FALSE(reader.ReadU64(quad));
-    EXPECT_FALSE(reader.ReadU16(word));
-    EXPECT_EQ(reader.Offset(), 6u);
-    std::uint8_t byte = 0;
-    ASSERT_TRUE(reader.ReadU8(byte));
-    EXPECT_EQ(byte, 0x07);
-    EXPECT_TRUE(reader.AtEnd());
+    static const Bytes bytes = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+    ByteReader reader{std::span(bytes).first(available)};
+    std::uint8_t first = 0xFF;
+    EXPECT_TRUE(reader.ReadU8(first));
+    T value = 0;
+    const bool done = (reader.*read)(value);
+    EXPECT_EQ(reader.Offset(), done ? 1 + sizeof(T) : 1u);
+    EXPECT_EQ(reader.AtEnd(), reader.Offset() == available);
+    return done ? std::optional<T>(value) : std::nullopt;
+}
+
+TEST(ByteReader, ReadsLittleEndianValuesThatJustFitAndRefusesShortReadsWithoutMoving)
+{
+    EXPECT_EQ(ReadAfterAByte(2, &ByteReader::ReadU8), 0x01);
+    EXPECT_EQ(ReadAfterAByte(3, &ByteReader::ReadU16), 0x0201);
+    EXPECT_EQ(ReadAfterAByte(5, &ByteReader::ReadU32), 0x04030201u);
+    EXPECT_EQ(ReadAfterAByte(9, &ByteReader::ReadU64), 0x0807060504030201u);
+    EXPECT_EQ(ReadAfterAByte(1, &ByteReader::ReadU8), std::nullopt);
+    EXPECT_EQ(ReadAfterAByte(2, &ByteReader::ReadU16), std::nullopt);
+    EXPECT_EQ(ReadAfterAByte(4, &ByteReader::ReadU32), std::nullopt);
+    EXPECT_EQ(ReadAfterAByte(8, &ByteReader::ReadU64), std::nullopt);
 }
 
 TEST(ByteReader, Utf16CountIsCheckedBeforeAnythingIsAllocated)
@@ -44,7 +53,7 @@ TEST(ByteReader, Utf16CountIsCheckedBeforeAnythingIsAllocated)
     EXPECT_EQ(reader.Remaining(), 1u);
 }
 
-TEST(ByteWriter, WritesWhatTheReaderReads)
+TEST(ByteWriter, WritesLittleEndianFields)
 {
     ByteWriter writer;
     writer.WriteU8(0xAB);

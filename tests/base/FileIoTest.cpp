@@ -1,5 +1,8 @@
 #include "base/FileIo.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,7 +29,7 @@ TEST(FileIo, ReadingRefusesWhatIsNotARegularFileWithoutWaiting)
     }
 }
 
-TEST(FileIo, AFileLargerThanAllowedIsRefusedBeforeItIsRead)
+TEST(FileIo, TooLargeOrUnreadableFilesAreReadFailed)
 {
     test::TemporaryDirectory directory;
     const fs::path path = directory / "huge";
@@ -39,6 +42,12 @@ TEST(FileIo, AFileLargerThanAllowedIsRefusedBeforeItIsRead)
     EXPECT_NE(read.error().Message.find("2199023255552 bytes"), std::string::npos) << read.error().Message;
     ASSERT_EQ(::truncate(path.c_str(), 1000), 0);
     EXPECT_EQ(ReadWholeFile(path, 1000)->size(), 1000U);
+
+    // This process's memory, read from address 0 where nothing is mapped: read() fails with EIO.
+    const auto failed = ReadWholeFile("/proc/self/mem");
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().Code, ErrorCode::ReadFailed);
+    EXPECT_EQ(failed.error().Message, std::string("cannot read /proc/self/mem: ") + std::strerror(EIO));
 }
 
 TEST(FileIo, WritingReplacesTheFileThroughLinksAndKeepsItsMode)
