@@ -1,9 +1,12 @@
 #include "font/RenderFont.h"
 
-#include <map>
+#include <algorithm>
 #include <new>
+#include <tuple>
 
 #include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
 
 namespace orv {
 namespace {
@@ -13,344 +16,164 @@ using Pixels = std::vector<std::uint8_t>;
 // Ink as a rectangle of work-bitmap pixels: columns [Left, Right), rows [Top, Bottom).
 struct Ink
 {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
+    int Left, Top, Right, Bottom;
     std::uint8_t Value = 255;
 };
 
-struct SyntheticCharacter
+void Paint(CoverageBitmap& bitmap, const std::vector<Ink>& inks)
 {
-    CharacterWidths Widths;
-    std::vector<Ink> Inks;
-};
+    for (const Ink& ink : inks) {
+        for (int y = ink.Top; y < std::min(ink.Bottom, kWorkSize); ++y)
+            std::fill(&bitmap.At(ink.Left, y), &bitmap.At(ink.Left, y) + (ink.Right - ink.Left), ink.Value);
+    }
+}
 
-// Draws characters as rectangles of ink with fixed widths. A character without an entry has no ink
-// and an advance of 4 * (its code point % 251), so that every record is told apart by its advance;
-// in a Flat font it has widths that add up to 0.
+// Draws 'A' as a 4 x 4 block of ink with the widths 0, 4, 0, and every other unit without ink with
+// the advance of its code point % 251, so that each record is told apart; `Broken` makes it fail.
 class SyntheticRasteriser final : public Rasteriser
 {
 public:
-    enum class Failure
+    enum class Fault
     {
         None,
-        Error,
-        OutOfMemory,
+        CoverageError,
+        DrawError,
+        DrawOutOfMemory,
+        Flat,
+        FlatButTilde
     };
-
-    std::map<char16_t, SyntheticCharacter> Characters;
-    Failure CoverageFailure = Failure::None;
-    Failure DrawFailure = Failure::None;
-    char16_t FailingCharacter = 0;
-    bool Flat = false;
-    std::vector<char16_t> Drawn;
+    Fault Broken = Fault::None;
     bool DrawnOnDirtyBitmap = false;
-
-    static std::uint8_t DefaultAdvance(char16_t unit) { return static_cast<std::uint8_t>(unit % 251); }
 
     Result<std::vector<CodePointRange>> UnicodeCoverage() override
     {
-        if (CoverageFailure == Failure::Error)
+        if (Broken == Fault::CoverageError)
             return Fail(ErrorCode::BadInput, "no character map");
-        if (CoverageFailure == Failure::OutOfMemory)
-            throw std::bad_alloc();
-        return std::vector<CodePointRange>{{0x20, 0x7E}};
+        return std::vector<CodePointRange>{};
     }
 
     Result<CharacterWidths> DrawCharacter(char16_t unit, CoverageBitmap& bitmap) override
     {
-        Drawn.push_back(unit);
-        for (const std::uint8_t pixel : bitmap.Pixels)
-            DrawnOnDirtyBitmap = DrawnOnDirtyBitmap || pixel != 0;
-        if (unit == FailingCharacter && DrawFailure == Failure::Error)
-            return Fail(ErrorCode::BadInput, "font \"Synthetic\": character U+0041 cannot be drawn");
-        if (unit == FailingCharacter && DrawFailure == Failure::OutOfMemory)
+        DrawnOnDirtyBitmap =
+            DrawnOnDirtyBitmap || std::ranges::count(bitmap.Pixels, 0) != kWorkSize * kWorkSize;
+        if (Broken == Fault::DrawOutOfMemory && unit == u'A')
             throw std::bad_alloc();
-        const auto found = Characters.find(unit);
-        if (found == Characters.end())
-            return Flat ? CharacterWidths{1, 2, -3} : CharacterWidths{0, 0, 4 * DefaultAdvance(unit)};
-        for (const Ink& ink : found->second.Inks) {
-            for (int y = std::max(ink.Top, 0); y < std::min(ink.Bottom, kWorkSize); ++y) {
-                for (int x = std::max(ink.Left, 0); x < std::min(ink.Right, kWorkSize); ++x)
-                    bitmap.At(x, y) = ink.Value;
-            }
-        }
-        return found->second.Widths;
+        if (Broken == Fault::DrawError && unit == u'A')
+            return Fail(ErrorCode::BadInput, "U+0041 cannot be drawn");
+        if (Broken == Fault::Flat || (Broken == Fault::FlatButTilde && unit != u'~'))
+            return CharacterWidths{1, 2, -3};
+        if (unit != u'A')
+            return CharacterWidths{0, 0, 4 * (unit % 251)};
+        Paint(bitmap, {{16, 0, 20, 4}});
+        return CharacterWidths{0, 4, 0};
     }
 };
 
-// The record's header (its pixel view cleared) and its pixels.
-struct ReducedGlyph
+// The record of `inks` drawn with `widths` as "advance x,y widthxheight: pixels".
+std::string Reduce(const std::vector<Ink>& inks, CharacterWidths widths)
 {
-    Glyph Header;
-    Pixels Bytes;
-};
-
-ReducedGlyph Reduce(const std::vector<Ink>& inks, CharacterWidths widths)
-{
-    SyntheticRasteriser rasteriser;
-    rasteriser.Characters[u'x'] = {widths, inks};
     CoverageBitmap bitmap;
-    EXPECT_TRUE(rasteriser.DrawCharacter(u'x', bitmap));
+    Paint(bitmap, inks);
     Pixels pixels;
     const Glyph glyph = ReduceCharacter(bitmap, widths, pixels);
     EXPECT_EQ(glyph.Pixels.size(), std::size_t{glyph.Width} * glyph.Height);
-    Pixels bytes(glyph.Pixels.begin(), glyph.Pixels.end());
-    Glyph header = glyph;
-    header.Pixels = {};
-    return {header, std::move(bytes)};
+    return std::to_string(glyph.Advance) + " " + std::to_string(glyph.XOffset) + "," +
+           std::to_string(glyph.YOffset) + " " + std::to_string(glyph.Width) + "x" +
+           std::to_string(glyph.Height) + ": " + test::Hex(Pixels(glyph.Pixels.begin(), glyph.Pixels.end()));
 }
 
-// The record of a glyph without ink: one pixel of value 0 in the last row, 49 columns from the first
-// device column (which is x0 relative to the pen).
-void ExpectInkless(const Glyph& header, std::span<const std::uint8_t> pixels, int x0)
+TEST(ReduceCharacter, QuantisesSixteenSamplesToEightLevelsInAGridFromTheLeftBearingDividedByFour)
 {
-    EXPECT_EQ(header.Width, 1);
-    EXPECT_EQ(header.Height, 1);
-    EXPECT_EQ(header.YOffset, 21);
-    EXPECT_EQ(header.XOffset, 49 + x0);
-    EXPECT_EQ(Pixels(pixels.begin(), pixels.end()), Pixels{0});
+    // Ink of one value over the first device pixel (work-bitmap columns 16-19, rows 0-3): the level
+    // is the sum of its 16 samples >> 9, and below 512 nothing is left but the record of no ink.
+    const std::pair<std::uint8_t, const char*> levels[] = {
+        {32, "24"}, {64, "49"}, {96, "6D"}, {128, "92"}, {160, "B6"}, {192, "DB"}, {224, "FF"}, {255, "FF"}};
+    for (const auto& [value, level] : levels)
+        EXPECT_EQ(Reduce({{16, 0, 20, 4, value}}, {0, 4, 0}), std::string("1 0,0 1x1: ") + level);
+    EXPECT_EQ(Reduce({{16, 0, 20, 4, 31}}, {0, 4, 0}), "1 49,21 1x1: 00");
+
+    // Without ink the record's x offset is 49 columns right of the grid's first column floor(A / 4).
+    for (const auto& [a, x0] :
+         {std::pair{-400, -100}, {-5, -2}, {-4, -1}, {-1, -1}, {0, 0}, {3, 0}, {4, 1}, {100, 25}})
+        EXPECT_EQ(Reduce({}, {a, 0, -a}), "0 " + std::to_string(49 + x0) + ",21 1x1: 00") << a;
+    // With A = -5 the grid starts at work-bitmap column 16 - 8, where this ink is.
+    EXPECT_EQ(Reduce({{8, 0, 12, 4}}, {-5, 4, 1}), "0 -2,0 1x1: FF");
+
+    // A = 5, B = 30, C = 6: advance 41 / 4, grid from column 20. Ink over columns 21-50 covers device
+    // columns 0-7, the outer two with 3 of their 4 sample columns (12 x 255 = 3060, level 5).
+    std::string rows;
+    for (int row = 0; row < kLineHeight; ++row)
+        rows += std::string(row ? " " : "") + "B6 FF FF FF FF FF FF B6";
+    EXPECT_EQ(Reduce({{21, 0, 51, 88}}, {5, 30, 6}), "10 1,0 8x22: " + rows);
 }
 
-void ExpectInkless(const ReducedGlyph& reduced, int x0)
+TEST(ReduceCharacter, CropsToTheInkAndLosesInkOutsideTheGrid)
 {
-    ExpectInkless(reduced.Header, reduced.Bytes, x0);
+    // Ink in device rows 2 and 10, columns 3 and 5: the blank rows and column between stay.
+    Pixels crossed(27);
+    crossed.front() = crossed.back() = 255;
+    EXPECT_EQ(Reduce({{28, 8, 32, 12}, {36, 40, 40, 44}}, {0, 24, 0}), "6 3,2 3x9: " + test::Hex(crossed));
+    // A = -12: the grid starts at column 4, so ink in columns 0-3 is not sampled.
+    EXPECT_EQ(Reduce({{0, 0, 4, 4}, {8, 0, 12, 4}}, {-12, 12, 0}), "0 -2,0 1x1: FF");
+    // A = -32: the 50 grid columns end at column 183; ink from 184 on is lost.
+    EXPECT_EQ(Reduce({{180, 0, 200, 4}}, {-32, 200, 0}), "42 41,0 1x1: FF");
+    // Rows from 88 on lie below the cell.
+    EXPECT_EQ(Reduce({{16, 88, 200, 200}}, {0, 184, 0}), "46 49,21 1x1: 00");
 }
 
-TEST(ReduceCharacter, QuantisesTheSumOfSixteenSamplesToEightLevels)
-{
-    struct Case
-    {
-        std::vector<Ink> Inks; // within the first cell, work-bitmap columns 16-19 and rows 0-3
-        int Expected;
-    };
-    const std::vector<Case> cases = {
-        {{{16, 0, 20, 4, 255}}, 255},                   // 16 x 255
-        {{{16, 0, 18, 4, 255}}, 109},                   // 8 x 255 = 2040
-        {{{16, 0, 18, 1, 255}, {18, 0, 19, 1, 1}}, 0},  // 511: a faint fringe vanishes
-        {{{16, 0, 18, 1, 255}, {18, 0, 19, 1, 2}}, 36}, // 512
-        {{{16, 0, 20, 4, 64}}, 73},                     // 1024
-        {{{16, 0, 20, 4, 128}}, 146},                   // 2048
-        {{{16, 0, 20, 4, 160}}, 182},                   // 2560
-        {{{16, 0, 20, 4, 192}}, 219},                   // 3072
-        {{{16, 0, 20, 4, 224}}, 255},                   // 3584, the top level
-    };
-    for (const Case& c : cases) {
-        const ReducedGlyph reduced = Reduce(c.Inks, {0, 4, 0});
-        if (c.Expected == 0) {
-            ExpectInkless(reduced, 0);
-            continue;
-        }
-        EXPECT_EQ(reduced.Bytes, Pixels{static_cast<std::uint8_t>(c.Expected)}) << "expected " << c.Expected;
-        EXPECT_EQ(reduced.Header.XOffset, 0);
-        EXPECT_EQ(reduced.Header.YOffset, 0);
-    }
-}
-
-TEST(ReduceCharacter, TheWorkedExampleOfAFiveThirtySixCharacter)
-{
-    // A = 5, B = 30, C = 6: advance 41 / 4 = 10, and the first device column is 1, so it starts at
-    // work-bitmap column 16 + 4 = 20. Ink over columns 21-50 covers device columns 0-7, the outer two
-    // with three of their four sample columns (12 x 255 = 3060, level 5).
-    const ReducedGlyph reduced = Reduce({{21, 0, 51, 88, 255}}, {5, 30, 6});
-    EXPECT_EQ(reduced.Header.Advance, 10);
-    EXPECT_EQ(reduced.Header.XOffset, 1);
-    EXPECT_EQ(reduced.Header.YOffset, 0);
-    EXPECT_EQ(reduced.Header.Width, 8);
-    EXPECT_EQ(reduced.Header.Height, 22);
-    const Pixels row = {182, 255, 255, 255, 255, 255, 255, 182};
-    for (int r = 0; r < 22; ++r)
-        EXPECT_EQ(Pixels(reduced.Bytes.begin() + 8 * r, reduced.Bytes.begin() + 8 * r + 8), row)
-            << "row " << r;
-}
-
-TEST(ReduceCharacter, TheFirstColumnIsTheLeftBearingDividedByFourRoundedDown)
-{
-    // Ink at work-bitmap columns 8-11 is device column -2 from the pen only when A = -5 gives
-    // x0 = -2 (floor), not -1 (truncation): then it is the first cell and the glyph starts there.
-    const ReducedGlyph negative = Reduce({{8, 0, 12, 4, 255}}, {-5, 4, 0});
-    EXPECT_EQ(negative.Header.XOffset, -2);
-    EXPECT_EQ(negative.Header.Width, 1);
-    EXPECT_EQ(negative.Bytes, Pixels{255});
-
-    const ReducedGlyph positive = Reduce({{24, 0, 28, 4, 255}}, {7, 4, 0}); // x0 = 1, column 1 -> x 2
-    EXPECT_EQ(positive.Header.XOffset, 2);
-
-    // Without ink the record sits in the last column of the grid, which starts at x0.
-    const std::vector<std::pair<std::int32_t, int>> firstColumns = {
-        {-400, -100}, {-5, -2}, {-4, -1}, {-1, -1}, {0, 0}, {3, 0}, {4, 1}, {5, 1}, {100, 25}};
-    for (const auto& [a, x0] : firstColumns) {
-        SCOPED_TRACE("A = " + std::to_string(a));
-        ExpectInkless(Reduce({}, {a, 0, 0}), x0);
-    }
-}
-
-TEST(ReduceCharacter, InkOutsideTheGridIsLost)
-{
-    // A = -12: the grid starts at work-bitmap column 4, so ink in columns 0-3 is not sampled.
-    const ReducedGlyph left = Reduce({{0, 0, 4, 4, 255}, {8, 0, 12, 4, 255}}, {-12, 12, 0});
-    EXPECT_EQ(left.Header.XOffset, 1 - 3);
-    EXPECT_EQ(left.Header.Width, 1);
-
-    // A = -32: the 50 columns end at work-bitmap column 183; ink from 184 on is lost.
-    const ReducedGlyph right = Reduce({{180, 0, 200, 4, 255}}, {-32, 200, 0});
-    EXPECT_EQ(right.Header.XOffset, 49 - 8);
-    EXPECT_EQ(right.Header.Width, 1);
-
-    // Rows from 88 on lie below the cell and are never sampled.
-    ExpectInkless(Reduce({{16, 88, 200, 200, 255}}, {0, 184, 0}), 0);
-}
-
-TEST(ReduceCharacter, CropsToTheInkKeepingBlankRowsInside)
-{
-    // Ink in device rows 2 and 10, device columns 3 and 5 (A = 0).
-    const ReducedGlyph reduced = Reduce({{28, 8, 32, 12, 255}, {36, 40, 40, 44, 255}}, {0, 24, 0});
-    EXPECT_EQ(reduced.Header.XOffset, 3);
-    EXPECT_EQ(reduced.Header.YOffset, 2);
-    EXPECT_EQ(reduced.Header.Width, 3);
-    EXPECT_EQ(reduced.Header.Height, 9);
-    Pixels expected(27, 0);
-    expected[0] = 255;         // row 2, column 3
-    expected[8 * 3 + 2] = 255; // row 10, column 5
-    EXPECT_EQ(reduced.Bytes, expected);
-}
-
-CharacterSet TextsOf(std::initializer_list<std::u16string_view> texts)
-{
-    CharacterSet characters;
-    for (const std::u16string_view text : texts)
-        characters.AddText(text);
-    return characters;
-}
-
-// A set of 111 fixed characters plus `extra` CJK code points.
-CharacterSet SetOfSize(std::size_t extra)
-{
-    std::u16string text;
-    for (std::size_t i = 0; i < extra; ++i)
-        text.push_back(static_cast<char16_t>(0x4E00 + i));
-    return TextsOf({text});
-}
-
-TEST(RenderFont, TheFixedCharactersGiveOneHundredAndElevenRecordsInCodePointOrder)
+TEST(RenderFont, GivesEachCodePointOfTheSetItsOwnRecord)
 {
     SyntheticRasteriser rasteriser;
-    rasteriser.Characters[u'A'] = {{0, 4, 0}, {{16, 0, 20, 4, 255}}}; // ink that must not reach 'B'
     RenderedFont font;
-    const RenderFontResult result = RenderFont(font, TextsOf({u"", u"  \r\n\t"}), rasteriser);
+    const RenderFontResult result = RenderFont(font, CharacterSet(), rasteriser);
     ASSERT_TRUE(result.Succeeded());
-    EXPECT_EQ(result.CharacterCount, 111u);
-    EXPECT_TRUE(result.Message.empty());
-    EXPECT_EQ(font.GlyphTree.size(), 110u);
-    EXPECT_EQ(font.GlyphStore.size(), 111u * 6); // all inkless: 5 header bytes and one pixel
-    EXPECT_EQ(rasteriser.Drawn, CharacterSet().CodePoints());
-    EXPECT_FALSE(rasteriser.DrawnOnDirtyBitmap);
+    EXPECT_EQ(result.CharacterCount, kFixedCharacterCount);
+    EXPECT_EQ(font.GlyphStore.size(), kFixedCharacterCount * 6); // five header bytes and one pixel each
+    for (const char16_t codePoint : CharacterSet().CodePoints())
+        EXPECT_EQ(FindGlyph(font, codePoint).Advance, codePoint == u'A' ? 1 : codePoint % 251)
+            << int{codePoint};
+    EXPECT_FALSE(rasteriser.DrawnOnDirtyBitmap); // the ink of 'A' does not reach 'B'
 
-    // The space comes first: advance 32 % 251, no ink.
-    const Glyph first = GlyphAt(font.GlyphStore, 0);
-    EXPECT_EQ(first.Advance, 32);
-    ExpectInkless(first, first.Pixels, 0);
-}
-
-TEST(RenderFont, FourThousandNinetySixCharactersRenderAndOneMoreIsRefused)
-{
-    SyntheticRasteriser rasteriser;
-    RenderedFont font;
-    const RenderFontResult full = RenderFont(font, SetOfSize(kMaxGlyphCount - 111), rasteriser);
-    ASSERT_TRUE(full.Succeeded());
-    EXPECT_EQ(full.CharacterCount, 4096u);
-    EXPECT_EQ(font.GlyphTree.size(), 4095u);
-    EXPECT_EQ(FindGlyph(font, static_cast<char16_t>(0x4E00 + 3984)).Advance,
-              SyntheticRasteriser::DefaultAdvance(static_cast<char16_t>(0x4E00 + 3984)));
-
-    const RenderFontResult tooMany = RenderFont(font, SetOfSize(kMaxGlyphCount - 110), rasteriser);
-    EXPECT_EQ(tooMany.Outcome, RenderOutcome::TooManyCharacters);
-    EXPECT_EQ(tooMany.Message, "Too many characters, max. is 4096");
-    EXPECT_EQ(tooMany.CharacterCount, 4097u);
-    EXPECT_TRUE(font.GlyphStore.empty());
-    EXPECT_TRUE(font.GlyphTree.empty());
-}
-
-// Every failure leaves a font without records or entries, whatever was there before.
-TEST(RenderFont, FailuresLeaveAnEmptyFontAndSayWhichMessageToShow)
-{
-    struct Case
-    {
-        const char* Name;
-        SyntheticRasteriser::Failure Coverage;
-        SyntheticRasteriser::Failure Draw;
-        RenderOutcome Outcome;
-        std::string Message;
-    };
-    using F = SyntheticRasteriser::Failure;
-    const std::vector<Case> cases = {
-        {"coverage unreadable", F::Error, F::None, RenderOutcome::CoverageFailed,
-         "Error while getting the available character codes of the font!"},
-        {"no memory for the coverage", F::OutOfMemory, F::None, RenderOutcome::OutOfMemory,
-         "Out of memory, can't render font!"},
-        {"glyph store cannot grow", F::None, F::OutOfMemory, RenderOutcome::OutOfMemory,
-         "Out of memory, can't render font!"},
-        {"glyph cannot be drawn", F::None, F::Error, RenderOutcome::FontFailed,
-         "font \"Synthetic\": character U+0041 cannot be drawn"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        RenderedFont font;
-        SyntheticRasteriser good;
-        ASSERT_TRUE(RenderFont(font, CharacterSet(), good).Succeeded());
-        ASSERT_NE(FindGlyph(font, u'A').Advance, 0);
-
-        SyntheticRasteriser failing;
-        failing.CoverageFailure = c.Coverage;
-        failing.DrawFailure = c.Draw;
-        failing.FailingCharacter = u'A';
-        const RenderFontResult result = RenderFont(font, CharacterSet(), failing);
-        EXPECT_EQ(result.Outcome, c.Outcome);
-        EXPECT_EQ(result.Message, c.Message);
-        EXPECT_TRUE(font.GlyphStore.empty());
-        EXPECT_TRUE(font.GlyphTree.empty());
-        EXPECT_EQ(FindGlyph(font, u' ').Pixels.data(), nullptr);
-
-        // The next rendering starts afresh.
-        ASSERT_TRUE(RenderFont(font, CharacterSet(), good).Succeeded());
-        EXPECT_EQ(font.GlyphTree.size(), 110u);
+    // 4096 characters are rendered, one more is refused.
+    for (const auto& [extra, refused] : {std::pair{kMaxGlyphCount - kFixedCharacterCount, false},
+                                         {kMaxGlyphCount - kFixedCharacterCount + 1, true}}) {
+        std::u16string text;
+        for (std::size_t i = 0; i < extra; ++i)
+            text.push_back(static_cast<char16_t>(0x4E00 + i));
+        CharacterSet characters;
+        characters.AddText(text);
+        const RenderFontResult many = RenderFont(font, characters, rasteriser);
+        EXPECT_EQ(many.CharacterCount, kFixedCharacterCount + extra);
+        EXPECT_EQ(font.GlyphTree.size(), refused ? 0 : kMaxGlyphCount - 1);
+        EXPECT_EQ(many.Message, refused ? kTooManyCharactersMessage : "");
     }
 }
 
-TEST(RenderFont, AFontWhoseAdvancesAreAllZeroIsRefusedButOneAdvanceIsEnough)
+TEST(RenderFont, EveryFailureLeavesAnEmptyFontAndSaysWhy)
 {
+    using enum SyntheticRasteriser::Fault;
+    const auto broken = [](SyntheticRasteriser::Fault fault) {
+        auto rasteriser = std::make_unique<SyntheticRasteriser>();
+        rasteriser->Broken = fault;
+        return Result<std::unique_ptr<Rasteriser>>(std::move(rasteriser));
+    };
+    std::tuple<Result<std::unique_ptr<Rasteriser>>, RenderOutcome, std::string_view> cases[] = {
+        {broken(CoverageError), RenderOutcome::CoverageFailed, kCoverageFailedMessage},
+        {broken(DrawOutOfMemory), RenderOutcome::OutOfMemory, kRenderOutOfMemoryMessage},
+        {broken(DrawError), RenderOutcome::FontFailed, "U+0041 cannot be drawn"},
+        {broken(Flat), RenderOutcome::NoAdvance, kNoAdvanceMessage},
+        {Fail(ErrorCode::OpenFailed, "not installed"), RenderOutcome::FontFailed, "not installed"},
+    };
+    for (auto& [rasteriser, outcome, message] : cases) {
+        RenderedFont font{{1, 0, 0, 1, 1, 0}, {{}}}; // whatever an earlier rendering left
+        const RenderFontResult result = RenderFont(font, CharacterSet(), std::move(rasteriser));
+        EXPECT_EQ(result.Outcome, outcome) << message;
+        EXPECT_EQ(result.Message, message);
+        EXPECT_TRUE(font.GlyphStore.empty() && font.GlyphTree.empty()) << message;
+    }
+    // One character that moves the pen is enough.
     RenderedFont font;
-    SyntheticRasteriser flat;
-    flat.Flat = true;
-    const RenderFontResult result = RenderFont(font, CharacterSet(), flat);
-    EXPECT_EQ(result.Outcome, RenderOutcome::NoAdvance);
-    EXPECT_EQ(result.Message, "Every character of the font has an advance width of 0, can't render font!");
-    EXPECT_TRUE(font.GlyphStore.empty());
-    EXPECT_TRUE(font.GlyphTree.empty());
-
-    flat.Characters[u'~'] = {{0, 0, 4}, {}};
-    EXPECT_TRUE(RenderFont(font, CharacterSet(), flat).Succeeded());
-    EXPECT_EQ(FindGlyph(font, u'~').Advance, 1);
-}
-
-TEST(RenderFont, AFontThatCannotBeOpenedIsAFontFailureWithItsReason)
-{
-    RenderedFont font;
-    SyntheticRasteriser good;
-    ASSERT_TRUE(RenderFont(font, CharacterSet(), good).Succeeded());
-
-    const RenderFontResult result =
-        RenderFont(font, CharacterSet(), Fail(ErrorCode::OpenFailed, "font \"Nowhere\": not installed"));
-    EXPECT_EQ(result.Outcome, RenderOutcome::FontFailed);
-    EXPECT_EQ(result.Message, "font \"Nowhere\": not installed");
-    EXPECT_TRUE(font.GlyphTree.empty());
-    EXPECT_TRUE(font.GlyphStore.empty());
-
-    const RenderFontResult opened = RenderFont(
-        font, CharacterSet(), Result<std::unique_ptr<Rasteriser>>(std::make_unique<SyntheticRasteriser>()));
-    EXPECT_TRUE(opened.Succeeded());
-    EXPECT_EQ(font.GlyphTree.size(), 110u);
+    EXPECT_TRUE(RenderFont(font, CharacterSet(), broken(FlatButTilde)).Succeeded());
 }
 
 } // namespace
