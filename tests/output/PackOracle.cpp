@@ -1,104 +1,93 @@
 #include "PackOracle.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace orv::test {
 
 namespace {
 
-class BitStream
+// Control bits fill 32-bit little-endian words from the top bit down; when a word is full, the next
+// one is put at the end of the stream. Literal bytes are appended to the stream as they come.
+struct BitStream
 {
-public:
-    BitStream() : Out(4, 0) {}
-
-    void Bit(unsigned value)
-    {
-        if (Used == 32) {
-            Word = Out.size();
-            Out.resize(Out.size() + 4, 0);
-            Used = 0;
-        }
-        const unsigned position = 31 - Used; // bit 31 is the top bit of the word's last byte
-        if (value)
-            Out[Word + position / 8] |= static_cast<std::uint8_t>(1u << (position % 8));
-        ++Used;
-    }
-
-    void Bits(unsigned value, int count)
-    {
-        while (count-- > 0)
-            Bit((value >> count) & 1);
-    }
-
-    void Gamma(unsigned value)
-    {
-        int top = 7;
-        while (!(value >> top))
-            --top;
-        for (int digit = top - 1; digit >= 0; --digit) {
-            Bit(1);
-            Bit((value >> digit) & 1);
-        }
-        if (value < 128)
-            Bit(0);
-    }
-
-    std::vector<std::uint8_t> Out;
+    std::vector<std::uint8_t> Out = std::vector<std::uint8_t>(4);
     std::size_t Word = 0;
-    unsigned Used = 0;
+    int Used = 0;
+
+    void Bits(std::size_t value, int count)
+    {
+        while (count-- > 0) {
+            if (Used == 32) {
+                Word = Out.size();
+                Out.resize(Word + 4);
+                Used = 0;
+            }
+            const int position = 31 - Used++;
+            Out[Word + position / 8] |= static_cast<std::uint8_t>(((value >> count) & 1) << (position % 8));
+        }
+    }
+
+    // For each binary digit below the leading 1, a 1 and the digit; then a 0 below 128.
+    void Gamma(std::size_t value)
+    {
+        for (int digit = static_cast<int>(std::bit_width(value)) - 2; digit >= 0; --digit)
+            Bits(2 | ((value >> digit) & 1), 2);
+        if (value < 128)
+            Bits(0, 1);
+    }
 };
+
+// The distance bits of each class for a match of `length`.
+int DistanceBits(std::size_t distanceClass, std::size_t length)
+{
+    const int bits[4] = {4, 6, 8, length == 2 ? 10 : 12};
+    return bits[distanceClass];
+}
 
 } // namespace
 
 std::vector<std::uint8_t> PackBlockExhaustive(std::span<const std::uint8_t> in)
 {
     BitStream stream;
-    const std::size_t n = in.size();
     std::size_t p = 0;
     std::size_t pending = 0;
     const auto flush = [&] {
         if (pending == 0)
             return;
-        stream.Bit(0);
-        stream.Gamma(static_cast<unsigned>(pending));
+        stream.Bits(0, 1);
+        stream.Gamma(pending);
         stream.Out.insert(stream.Out.end(), in.begin() + static_cast<std::ptrdiff_t>(p - pending),
                           in.begin() + static_cast<std::ptrdiff_t>(p));
         pending = 0;
     };
-    while (p < n) {
+    while (p < in.size()) {
         std::size_t bestLength = 0;
         std::size_t bestDistance = 0;
-        if (n - p >= 2) {
-            const std::size_t limit = std::min<std::size_t>(256, n - p);
-            for (std::size_t d = 1; d <= 4094 && d <= p; ++d) {
-                if (in[p - d] != in[p] || in[p - d + 1] != in[p + 1])
-                    continue;
-                std::size_t length = 2;
-                while (length < limit && in[p - d + length] == in[p + length])
-                    ++length;
-                if (length > bestLength) {
-                    bestLength = length;
-                    bestDistance = d;
-                }
-                if (bestLength == limit)
-                    break; // nothing farther can be strictly longer
+        const std::size_t limit = std::min<std::size_t>(256, in.size() - p);
+        // Every distance, the nearest first; only a strictly longer match replaces the best.
+        for (std::size_t d = 1; d <= 4094 && d <= p && bestLength < limit; ++d) {
+            std::size_t length = 0;
+            while (length < limit && in[p - d + length] == in[p + length])
+                ++length;
+            if (length > bestLength) {
+                bestLength = length;
+                bestDistance = d;
             }
         }
         if (bestLength >= 3 || (bestLength == 2 && bestDistance <= 1023)) {
             flush();
-            stream.Bit(1);
-            stream.Gamma(static_cast<unsigned>(bestLength - 1));
-            const int bits[4] = {4, 6, 8, bestLength == 2 ? 10 : 12};
-            unsigned distanceClass = 0;
-            while (bestDistance >> bits[distanceClass])
+            stream.Bits(1, 1);
+            stream.Gamma(bestLength - 1);
+            std::size_t distanceClass = 0;
+            while (bestDistance >> DistanceBits(distanceClass, bestLength))
                 ++distanceClass;
             stream.Bits(distanceClass, 2);
-            stream.Bits(static_cast<unsigned>(bestDistance), bits[distanceClass]);
+            stream.Bits(bestDistance, DistanceBits(distanceClass, bestLength));
             p += bestLength;
         } else {
-            ++pending;
             ++p;
-            if (pending == 255)
+            if (++pending == 255)
                 flush();
         }
     }
@@ -109,45 +98,41 @@ std::vector<std::uint8_t> PackBlockExhaustive(std::span<const std::uint8_t> in)
 std::vector<std::string> DescribeStream(std::span<const std::uint8_t> packed, std::size_t rawSize)
 {
     std::vector<std::string> items;
-    std::size_t position = 4;
+    std::size_t position = 0;
+    std::size_t produced = 0;
     std::uint32_t word = 0;
-    unsigned used = 0;
-    bool failed = packed.size() < 4;
-    if (!failed)
-        word = packed[0] | packed[1] << 8 | packed[2] << 16 | static_cast<std::uint32_t>(packed[3]) << 24;
-    const auto bit = [&]() -> unsigned {
-        if (used == 32) {
-            if (position + 4 > packed.size()) {
-                failed = true;
-                return 0;
+    int used = 32;
+    bool failed = false;
+    const auto bits = [&](int count) {
+        std::size_t value = 0;
+        while (count-- > 0 && !failed) {
+            if (used == 32) {
+                failed = position + 4 > packed.size();
+                for (int i = 3; i >= 0 && !failed; --i)
+                    word = word << 8 | packed[position + i];
+                position += 4;
+                used = 0;
             }
-            word = packed[position] | packed[position + 1] << 8 | packed[position + 2] << 16 |
-                   static_cast<std::uint32_t>(packed[position + 3]) << 24;
-            position += 4;
-            used = 0;
+            value = value << 1 | ((word >> (31 - used++)) & 1);
         }
-        return (word >> (31 - used++)) & 1;
-    };
-    const auto gamma = [&] {
-        unsigned value = 1;
-        while (value < 128 && !failed && bit())
-            value = value * 2 + bit();
         return value;
     };
-    std::size_t produced = 0;
+    const auto gamma = [&] {
+        std::size_t value = 1;
+        while (value < 128 && bits(1))
+            value = value * 2 + bits(1);
+        return value;
+    };
     while (produced < rawSize && !failed) {
-        if (bit() == 0) {
-            const unsigned count = gamma();
+        if (bits(1) == 0) {
+            const std::size_t count = gamma();
             position += count;
             produced += count;
             items.push_back("L" + std::to_string(count));
         } else {
-            const unsigned length = gamma() + 1;
-            const unsigned distanceClass = bit() << 1 | bit();
-            const int bits[4] = {4, 6, 8, length == 2 ? 10 : 12};
-            unsigned distance = 0;
-            for (int i = 0; i < bits[distanceClass]; ++i)
-                distance = distance << 1 | bit();
+            const std::size_t length = gamma() + 1;
+            const std::size_t distanceClass = bits(2);
+            const std::size_t distance = bits(DistanceBits(distanceClass, length));
             produced += length;
             items.push_back("M" + std::to_string(length) + "@" + std::to_string(distance) + "/c" +
                             std::to_string(distanceClass));

@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "base/Text.h"
 #include "output/OutputMessages.h"
@@ -15,7 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Bytes;
-using test::Hex;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -25,39 +23,25 @@ std::string ReadText(const fs::path& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-void Add(DefinitionTable& table, std::uint16_t index, std::u16string identifier, std::u16string defaultText,
-         std::u16string translation = u"", std::uint32_t translated = 0)
+void Add(DefinitionTable& table, std::uint16_t index, std::u16string identifier, std::u16string defaultText)
 {
-    StringDefinition& definition = table.Definitions[index];
-    definition.Index = index;
-    definition.Identifier = std::move(identifier);
-    definition.DefaultText = std::move(defaultText);
-    definition.Translation = std::move(translation);
-    definition.Translated = translated;
+    table.Definitions[index] = {index, std::move(identifier), std::move(defaultText), u"", 0, u""};
 }
 
-TEST(HeaderLine, WritesIdentifiersAsEightBitCharacters)
+TEST(HeaderLine, WritesIdentifiersAsEightBitCharactersAndRefusesThoseThatWouldBreakTheLine)
 {
     EXPECT_EQ(HeaderLine(0, u"MENU_TITLE").value(), "#define S_MENU_TITLE 0\r\n");
-    EXPECT_EQ(HeaderLine(65535, u"LAST").value(), "#define S_LAST 65535\r\n");
-    EXPECT_EQ(HeaderLine(5, u"").value(), "#define S_ 5\r\n");
-    EXPECT_EQ(HeaderLine(12, u"CAF\u00C9_\u00FF").value(), "#define S_CAF\xC9_\xFF 12\r\n");
-    EXPECT_EQ(HeaderLine(12, u"CAF\u0100").error(), HeaderLineFault::BeyondEightBits);
-    EXPECT_EQ(HeaderLine(12, u"\u25A1").error(), HeaderLineFault::BeyondEightBits);
-    // The printable neighbours of the line-breaking characters below.
-    EXPECT_EQ(HeaderLine(3, u" ~\x7F\u0084\u0086").value(), "#define S_ ~\x7F\x84\x86 3\r\n");
-}
-
-TEST(HeaderLine, RefusesIdentifiersThatWouldEndTheLineOrTheDefine)
-{
-    // Line breaks of every kind, controls that split the define, and a line break that also has a
-    // character above U+00FF, reported as the line break it is.
-    const std::u16string lineBreaking[] = {
-        u"A\nB",   u"A\r",      std::u16string(u"A\0B", 3), u"A\tB", u"\x1F", u"A\u0085", u"A\u2028",
-        u"\u2029", u"\u03C0\n",
-    };
-    for (const std::u16string& identifier : lineBreaking)
-        EXPECT_EQ(HeaderLine(1, identifier).error(), HeaderLineFault::BreaksLine) << ToUtf8(identifier);
+    EXPECT_EQ(HeaderLine(65535, u"").value(), "#define S_ 65535\r\n");
+    EXPECT_EQ(HeaderLine(12, u"CAF\u00C9_\u00FF ~\x7F\u0084\u0086").value(),
+              "#define S_CAF\xC9_\xFF ~\x7F\x84\x86 12\r\n");
+    EXPECT_EQ(HeaderLine(12, u"CAF\u0100"), tl::make_unexpected(HeaderLineFault::BeyondEightBits));
+    // Line breaks of every kind and controls that split the define; a line break wins over a
+    // character above U+00FF.
+    for (const std::u16string& identifier :
+         std::initializer_list<std::u16string>{u"A\nB", u"A\r", u"A\tB", u"\x1F", u"A\u0085", u"A\u2028",
+                                               u"\u2029", u"\u03C0\n", std::u16string(u"A\0B", 3)})
+        EXPECT_EQ(HeaderLine(1, identifier), tl::make_unexpected(HeaderLineFault::BreaksLine))
+            << ToUtf8(identifier);
 }
 
 class SourceFiles : public ::testing::Test
@@ -67,105 +51,54 @@ protected:
     DefinitionTable Table;
 };
 
-TEST_F(SourceFiles, TwoDefinitionsGiveTheHeaderAndTheSmallestTable)
+TEST_F(SourceFiles, TheHeaderAndTheTableOfDefaultTextsNameEachDefinitionByItsKey)
 {
-    Add(Table, 1, u"FIRST", u"A", u"Translated text", 1);
-    Add(Table, 2, u"SECOND", u"");
+    // An entry whose Index field differs from its key is named and stored under the key.
+    Add(Table, 0, u"ZERO", u"z");
+    Table.Definitions[0].Translation = u"Null"; // translations play no part
+    Table.Definitions[0].Translated = 1;
+    Add(Table, 65535, u"LAST", u"last");
+    Add(Table, 7, u"SEVEN", u"seven");
+    Table.Definitions[7].Index = 0;
     const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
     EXPECT_TRUE(result.RunScript);
     EXPECT_TRUE(result.Notices.empty());
-    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_FIRST 1\r\n#define S_SECOND 2\r\n");
-    // The default texts, also of a translated definition.
-    EXPECT_EQ(Hex(ReadBytes(Directory / "texts.bin")),
-              "00 00 00 00 0C 00 00 00 00 00 00 80 02 00 00 80 01 00 02 00 41 00 00");
-}
-
-TEST_F(SourceFiles, NamesEveryDefinitionByItsKey)
-{
-    // An entry whose Index field differs from its key is named and stored under the key; the
-    // extreme indexes are ordinary keys.
-    Add(Table, 0, u"ZERO", u"z");
-    Add(Table, 65535, u"LAST", std::u16string(1500, u'x'));
-    Table.Definitions[7].DefaultText = u"seven";
-    Table.Definitions[7].Identifier = u"SEVEN";
-    Table.Definitions[7].Index = 0;
-    ASSERT_TRUE(WriteSourceFiles(Table, Directory.Path()).RunScript);
     EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"),
               "#define S_ZERO 0\r\n#define S_SEVEN 7\r\n#define S_LAST 65535\r\n");
-    const Bytes table = ReadBytes(Directory / "texts.bin");
-    const auto contents = ReadTextTable(table, "texts.bin").value();
+    const auto contents = ReadTextTable(ReadBytes(Directory / "texts.bin"), "texts.bin").value();
     ASSERT_EQ(contents.Texts.size(), 3u);
+    EXPECT_EQ(contents.Texts[0].Text, u"z");
     EXPECT_EQ(contents.Texts[1].Index, 7u);
     EXPECT_EQ(contents.Texts[1].Text, u"seven");
-    EXPECT_EQ(contents.Texts[2].Index, 65535u);
-    EXPECT_EQ(contents.Texts[2].Text, std::u16string(1023, u'x'));
-}
 
-TEST_F(SourceFiles, FewerThanTwoDefinitionsWriteTheHeaderButNotTheTable)
-{
+    // Fewer than two definitions: the header is written, the table left as it was.
+    Table.Definitions.erase(0);
+    Table.Definitions.erase(7);
     WriteBytes(Directory / "texts.bin", {1, 2, 3});
-    Add(Table, 4, u"ONLY", u"Only");
     const SourceGenerationResult one = WriteSourceFiles(Table, Directory.Path());
     EXPECT_FALSE(one.RunScript);
-    ASSERT_EQ(one.Notices.size(), 1u);
-    EXPECT_EQ(one.Notices[0], ErrorNotice(TooFewDefinitionsMessage(1)));
-    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_ONLY 4\r\n");
+    EXPECT_EQ(one.Notices, std::vector{ErrorNotice(TooFewDefinitionsMessage(1))});
+    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_LAST 65535\r\n");
     EXPECT_EQ(ReadBytes(Directory / "texts.bin"), (Bytes{1, 2, 3}));
-
-    const SourceGenerationResult none = WriteSourceFiles(DefinitionTable{}, Directory.Path());
-    EXPECT_FALSE(none.RunScript);
-    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "");
-    EXPECT_EQ(ReadBytes(Directory / "texts.bin"), (Bytes{1, 2, 3}));
-    EXPECT_NE(none.Notices.at(0).Text.find("this file has 0"), std::string::npos);
 }
 
-TEST_F(SourceFiles, IdentifiersBeyondEightBitsAreLeftOutAndReportedAfterwards)
+TEST_F(SourceFiles, IdentifiersLeftOutOfTheHeaderAreReportedAfterTheFilesAreWritten)
 {
     Add(Table, 1, u"OK", u"a");
     Add(Table, 2, u"PI_\u03C0", u"b");
-    Add(Table, 3, u"ARROW_\u2192", u"c");
-    Add(Table, 5, u"SIGMA_\u03A3", u"d");
-    Add(Table, 6, u"LATIN_\u00E9", u"e");
+    Add(Table, 3, u"X 2\r\n#include \"/etc/passwd\"\r\n#define Y", u"c");
+    Add(Table, 4, u"TAB\tBED", u"d");
+    Add(Table, 5, u"SIGMA_\u03A3", u"e");
+    Add(Table, 6, u"LATIN_\u00E9", u"f");
     const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
     EXPECT_TRUE(result.RunScript);
     EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_OK 1\r\n#define S_LATIN_\xE9 6\r\n");
-    // Their texts are still in the table.
-    EXPECT_EQ(ReadTextTable(ReadBytes(Directory / "texts.bin"), "t").value().Texts.size(), 5u);
-    ASSERT_EQ(result.Notices.size(), 1u);
-    EXPECT_EQ(result.Notices[0].Caption, "WARNING");
-    EXPECT_NE(result.Notices[0].Text.find("Indexes: 2-3, 5"), std::string::npos) << result.Notices[0].Text;
-}
-
-TEST_F(SourceFiles, AnIdentifierWithALineBreakCannotAddLinesToTheHeader)
-{
-    Add(Table, 1, u"OK", u"a");
-    Add(Table, 2, u"X 2\r\n#include \"/etc/passwd\"\r\n#define Y", u"b");
-    Add(Table, 3, u"PI_\u03C0", u"c");
-    Add(Table, 4, u"TAB\tBED", u"d");
-    const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
-    EXPECT_TRUE(result.RunScript);
-    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_OK 1\r\n");
-    // Each reason has its own list, the line breaks after the characters above U+00FF.
+    EXPECT_EQ(ReadTextTable(ReadBytes(Directory / "texts.bin"), "t").value().Texts.size(), 6u);
+    // One list for each reason, the line breaks after the characters above U+00FF.
     ASSERT_EQ(result.Notices.size(), 2u);
-    EXPECT_EQ(result.Notices[0], UnwritableIdentifiersNotice(std::vector<std::uint16_t>{3}));
+    EXPECT_EQ(result.Notices[0], UnwritableIdentifiersNotice(std::vector<std::uint16_t>{2, 5}));
     EXPECT_EQ(result.Notices[1].Caption, "WARNING");
-    EXPECT_TRUE(result.Notices[1].Text.ends_with("left out.\r\n\r\nIndexes: 2, 4")) << result.Notices[1].Text;
-}
-
-TEST_F(SourceFiles, AnOverflowingPoolIsWrittenWithItsFlagAndReported)
-{
-    for (std::uint16_t i = 0; i < 70; ++i)
-        Add(Table, i, u"T" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)),
-            std::u16string(1023, u'\u00E9'));
-    const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
-    EXPECT_TRUE(result.RunScript);
-    const Bytes table = ReadBytes(Directory / "texts.bin");
-    EXPECT_EQ(table[1], 0x01); // PoolOverflow
-    EXPECT_EQ(table[0], 0x01); // NonBaseCharacter
-    // 2,047 bytes per text: 32 fit whole, the 33rd is cut, the rest are left out.
-    ASSERT_EQ(result.Notices.size(), 1u);
-    EXPECT_NE(result.Notices[0].Text.find("Cut: 32\r\n\r\nLeft out: 33-69"), std::string::npos)
-        << result.Notices[0].Text;
+    EXPECT_TRUE(result.Notices[1].Text.ends_with("left out.\r\n\r\nIndexes: 3-4")) << result.Notices[1].Text;
 }
 
 TEST_F(SourceFiles, AFileThatCannotBeWrittenStopsBeforeTheScript)
@@ -202,30 +135,19 @@ void WriteScript(const fs::path& path, const std::string& mark, int status)
     fs::permissions(path, fs::perms::owner_all);
 }
 
-class MakeTexts : public SourceFiles
+TEST(MakeTexts, TheWorkingDirectoryIsSearchedBeforeThePath)
 {
-protected:
-    void SetUp() override
-    {
-        const char* path = std::getenv("PATH");
-        SavedPath = path ? path : "";
-        fs::create_directory(Directory / "bin");
-        setenv("PATH", ((Directory / "bin").string() + ":" + SavedPath).c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", SavedPath.c_str(), 1); }
-
-    std::string SavedPath;
-};
-
-TEST_F(MakeTexts, TheWorkingDirectoryIsSearchedBeforeThePath)
-{
-    WriteScript(Directory / "bin" / "make_texts.bat", "path", 0);
-    const fs::path work = Directory / "it's here";
+    test::TemporaryDirectory directory;
+    const std::string path = std::getenv("PATH");
+    fs::create_directory(directory / "bin");
+    setenv("PATH", ((directory / "bin").string() + ":" + path).c_str(), 1);
+    WriteScript(directory / "bin" / "make_texts.bat", "path", 0);
+    const fs::path work = directory / "it's here";
     fs::create_directory(work);
 
     // Only on the path: the shell finds it there, running in the given directory.
     EXPECT_EQ(MakeTextsCommand(work),
-              "cd -- '" + Directory.Path().string() + "/it'\\''s here' && make_texts.bat");
+              "cd -- '" + directory.Path().string() + "/it'\\''s here' && make_texts.bat");
     EXPECT_EQ(RunMakeTexts(work), 0);
     EXPECT_EQ(ReadText(work / "ran.txt"), "path\n");
 
@@ -233,12 +155,12 @@ TEST_F(MakeTexts, TheWorkingDirectoryIsSearchedBeforeThePath)
     WriteScript(work / "make_texts.bat", "local", 3);
     EXPECT_EQ(RunMakeTexts(work), 3);
     EXPECT_EQ(ReadText(work / "ran.txt"), "path\nlocal\n");
-}
 
-TEST_F(MakeTexts, AMissingScriptIsNoFailureOfTheGeneration)
-{
-    setenv("PATH", (Directory / "bin").string().c_str(), 1);
-    EXPECT_EQ(RunMakeTexts(Directory.Path()), 127); // the shell's "not found"
+    // Nowhere at all: the shell's "not found", which is no failure of the generation.
+    setenv("PATH", (directory / "bin").string().c_str(), 1);
+    fs::remove(directory / "bin" / "make_texts.bat");
+    EXPECT_EQ(RunMakeTexts(directory.Path()), 127);
+    setenv("PATH", path.c_str(), 1);
 }
 
 } // namespace
