@@ -1,100 +1,84 @@
 #include "store/DefinitionMerge.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
+#include "StoreSamples.h"
 
 namespace orv {
 namespace {
 
-StringDefinition Definition(std::uint16_t index, std::u16string defaultText, std::u16string translation,
+StringDefinition Definition(std::uint16_t index, const char16_t* defaultText, const char16_t* translation,
                             std::uint32_t translated)
 {
-    return StringDefinition{index,
-                            u"ID" + std::u16string(1, char16_t(u'0' + index % 10)),
-                            std::move(defaultText),
-                            std::move(translation),
-                            translated,
-                            u""};
+    return {index, u"ID", defaultText, translation, translated, u""};
 }
 
-struct Merged
+TEST(DefinitionMerge, CarriesTranslationsOverRowByRow)
 {
-    BlockTree Tree;
-    DefinitionTable Table;
-    DefinitionTable Old;
-    MergeSummary Summary;
-};
+    // Per index: the loaded definition's default text, translation and mark, the other file's, and
+    // the merged translation and mark; a null default text: the index is not in that file.
+    const struct
+    {
+        std::uint16_t Index;
+        const char16_t *LoadedDefault, *LoadedTranslation;
+        std::uint32_t LoadedMark;
+        const char16_t *OtherDefault, *OtherTranslation;
+        std::uint32_t OtherMark;
+        const char16_t* Translation;
+        std::uint32_t Mark;
+    } rows[] = {
+        // Translated, same default, the other's translation blank: carried over with its mark.
+        {1, u"Same", u"Gleich", 1, u"Same", u"  \t", 1, u"Gleich", 1},
+        // Translated, default changed: carried over without its mark.
+        {2, u"Old", u"Alt", 1, u"New", u"", 0, u"Alt", 0},
+        // The other's own translation wins; it loses its mark where the default changed.
+        {3, u"Any", u"Irgend", 1, u"Any", u"Neu", 1, u"Neu", 1},
+        {4, u"Any", u"", 0, u"Other", u"Anders", 1, u"Anders", 0},
+        {5, u"Plain", u"", 0, u"Plain", u"own", 0, u"own", 0},
+        {6, u"Gone", u"Weg", 1, nullptr, u"", 0, u"", 0},
+        // An odd mark and trailing blanks are carried as they are.
+        {7, u"Odd", u"Seltsam \r\n", 7, u"Odd", u"", 0, u"Seltsam \r\n", 7},
+        // Only in the other file: marked only when its default text is empty.
+        {8, nullptr, u"", 0, u"Fresh", u"Frisch", 1, u"Frisch", 0},
+        {9, nullptr, u"", 0, u"", u"Leer", 1, u"Leer", 1},
+    };
+    DefinitionTable table;
+    DefinitionTable other{4, 0x111, 5, {}};
+    DefinitionTable expected = other;
+    for (const auto& row : rows) {
+        if (row.LoadedDefault)
+            table.Definitions[row.Index] =
+                Definition(row.Index, row.LoadedDefault, row.LoadedTranslation, row.LoadedMark);
+        if (row.OtherDefault) {
+            other.Definitions[row.Index] =
+                Definition(row.Index, row.OtherDefault, row.OtherTranslation, row.OtherMark);
+            expected.Definitions[row.Index] =
+                Definition(row.Index, row.OtherDefault, row.Translation, row.Mark);
+        }
+    }
+    BlockTree tree = test::TreeFrom("old");
+    const BlockTree otherTree = test::TreeFrom("new(t)");
 
-Merged Merge(std::vector<StringDefinition> loaded, std::vector<StringDefinition> other)
-{
-    Merged result;
-    for (auto& definition : loaded)
-        result.Table.Definitions[definition.Index] = definition;
-    result.Table.FirmwareVersion = 0x110;
-    result.Tree.Append(nullptr, u"old", 0);
-    BlockTree otherTree;
-    otherTree.Append(&otherTree.Append(nullptr, u"new", 0), u"t", 1);
-    result.Old.FirmwareVersion = 0x111;
-    result.Old.CountPrefix = 4;
-    for (auto& definition : other)
-        result.Old.Definitions[definition.Index] = definition;
-    result.Summary = MergeDefinitions(result.Tree, result.Table, otherTree, result.Old);
-    return result;
+    const MergeSummary summary = MergeDefinitions(tree, table, otherTree, other);
+    EXPECT_EQ(table, expected); // the tree, definitions and header words of the other file
+    EXPECT_TRUE(tree == otherTree) << test::DescribeTree(tree);
+    // The old table is handed back, header words included.
+    EXPECT_EQ(std::tie(other.CountPrefix, other.FirmwareVersion, other.SaveLock),
+              std::tuple(kDefaultCountPrefix, kDefaultFirmwareVersion, 0u));
+    EXPECT_EQ(summary.Kept, 2u);     // 1 and 7
+    EXPECT_EQ(summary.Unmarked, 2u); // 2 and 4
+    EXPECT_EQ(summary.Added, 2u);    // 8 and 9
+    EXPECT_EQ(summary.Removed, 1u);  // 6
 }
 
-TEST(DefinitionMerge, CarryOverRulesRowByRow)
-{
-    const Merged merged = Merge(
-        {
-            Definition(1, u"Same", u"Gleich", 1),       // translated, same default, new blank
-            Definition(2, u"Old text", u"Alt", 1),      // translated, default changed, new untranslated
-            Definition(3, u"Any", u"Irgendwas", 1),     // new translated with same default
-            Definition(4, u"Any", u"", 0),              // new translated, default changed
-            Definition(5, u"Plain", u"", 0),            // neither translated
-            Definition(6, u"Gone", u"Weg", 1),          // only in the old file
-            Definition(7, u"Odd", u"Seltsam  \r\n", 7), // odd flag and trailing blanks carried as they are
-        },
-        {
-            Definition(1, u"Same", u"  \t", 1), Definition(2, u"New text", u"", 0),
-            Definition(3, u"Any", u"Neu", 1), Definition(4, u"Other", u"Anders", 1),
-            Definition(5, u"Plain", u"own text", 0), Definition(7, u"Odd", u"", 0),
-            Definition(8, u"Fresh", u"Frisch", 1), // only in the new file, non-empty default
-            Definition(9, u"", u"Leer", 1),        // only in the new file, empty default
-        });
-    const auto& table = merged.Table.Definitions;
-    EXPECT_EQ(table.at(1), Definition(1, u"Same", u"Gleich", 1));
-    EXPECT_EQ(table.at(2), Definition(2, u"New text", u"Alt", 0));
-    EXPECT_EQ(table.at(3), Definition(3, u"Any", u"Neu", 1));
-    EXPECT_EQ(table.at(4), Definition(4, u"Other", u"Anders", 0));
-    EXPECT_EQ(table.at(5), Definition(5, u"Plain", u"own text", 0));
-    EXPECT_FALSE(table.contains(6));
-    EXPECT_EQ(table.at(7), Definition(7, u"Odd", u"Seltsam  \r\n", 7));
-    EXPECT_EQ(table.at(8), Definition(8, u"Fresh", u"Frisch", 0));
-    EXPECT_EQ(table.at(9), Definition(9, u"", u"Leer", 1));
-
-    EXPECT_EQ(merged.Summary.Kept, 2u);     // 1 and 7
-    EXPECT_EQ(merged.Summary.Unmarked, 2u); // 2 and 4
-    EXPECT_EQ(merged.Summary.Added, 2u);    // 8 and 9
-    EXPECT_EQ(merged.Summary.Removed, 1u);  // 6
-}
-
-TEST(DefinitionMerge, TreeAndHeaderWordsComeFromTheOtherFile)
-{
-    const Merged merged = Merge({Definition(1, u"a", u"", 0)}, {Definition(1, u"a", u"", 0)});
-    EXPECT_EQ(test::DescribeTree(merged.Tree), "new (0)\n  t (1)\n");
-    EXPECT_EQ(merged.Table.FirmwareVersion, 0x111);
-    EXPECT_EQ(merged.Table.CountPrefix, 4);
-    EXPECT_EQ(merged.Old.FirmwareVersion, 0x110);
-}
-
-TEST(DefinitionMerge, VersionCheckAndItsMessage)
+TEST(DefinitionMerge, OnlyAnOlderVersionIsRefused)
 {
     EXPECT_TRUE(IsOlderFirmwareVersion(0x104, 0x110));
     EXPECT_FALSE(IsOlderFirmwareVersion(0x110, 0x110));
-    EXPECT_FALSE(IsOlderFirmwareVersion(0x200, 0x110));
-    EXPECT_EQ(MergeOlderVersionMessage(0x104, 0x110),
-              "The file to be merged (1.04) with is older than the existing (1.10)");
+    EXPECT_EQ(MergeOlderVersionMessage(0x104, 0x2A0),
+              "The file to be merged (1.04) with is older than the existing (2.a0)");
 }
 
 } // namespace

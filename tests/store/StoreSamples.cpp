@@ -1,54 +1,89 @@
 #include "StoreSamples.h"
 
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "base/Text.h"
+
 namespace orv::test {
 
-// Byte vectors are laid out by hand, a field or an item per line.
-// clang-format off
-
-ByteBuilder FileHeader()
+Bytes FromHex(std::string_view hex)
 {
-    ByteBuilder file;
-    file.Utf16String(u"ORVstrdef").U32(0);
-    return file;
+    Bytes bytes;
+    std::istringstream tokens{std::string(hex)};
+    for (std::string token; tokens >> token;) {
+        if (token.front() == '\'') {
+            bytes.insert(bytes.end(), {0xFF, 0xFE, 0xFF, static_cast<std::uint8_t>(token.size() - 2)});
+            for (char c : token.substr(1, token.size() - 2))
+                bytes.insert(bytes.end(), {static_cast<std::uint8_t>(c), 0});
+        }
+        for (std::size_t i = 0; token.front() != '\'' && i < token.size(); i += 2)
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(token.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+Bytes DefinitionBytes(std::string_view rest)
+{
+    return FromHex("'ORVstrdef' 00 00 00 00 " + std::string(rest));
 }
 
 Bytes SmallFileBytes()
 {
-    return FileHeader()
-        .U16(0).Utf16String(u"B").U32(0)  // marker 0: block B at the top level
-        .U16(1).Utf16String(u"T").U32(1)  // marker 1: text T inside it
-        .U16(3)                           // back up to B
-        .U16(0xFFFF)                      // end of the tree section
-        .U16(1)                           // count prefix
-        .U16(1)                           // one record
-        .U32(0x3F).U16(1).Utf16String(u"X").Utf16String(u"D").Utf16String(u"").Utf16String(u"").U32(0)
-        .Utf16String(u"ver").U16(0x110)
-        .Utf16String(u"foni").U32(0)
-        .Utf16String(u"")
-        .Take();
+    // The magic "ORVstrdef" and the format word 0; the tree: 0 block B (data 0), 1 text T (data 1), 3
+    // up, FFFF end; count prefix 1, one record: mask 3F, index 1, "X", "D", "", "", translated 0; the
+    // tags "ver" 0x110, "foni" 0 and the empty end tag.
+    return FromHex("FF FE FF 09 4F 00 52 00 56 00 73 00 74 00 72 00 64 00 65 00 66 00 00 00 00 00"
+                   "00 00 FF FE FF 01 42 00 00 00 00 00 01 00 FF FE FF 01 54 00 01 00 00 00 03 00 FF FF"
+                   "01 00 01 00 3F 00 00 00 01 00 FF FE FF 01 58 00 FF FE FF 01 44 00"
+                   "FF FE FF 00 FF FE FF 00 00 00 00 00"
+                   "FF FE FF 03 76 00 65 00 72 00 10 01 FF FE FF 04 66 00 6F 00 6E 00 69 00 00 00 00 00"
+                   "FF FE FF 00");
 }
 
 void FillSmallTable(BlockTree& tree, DefinitionTable& table)
 {
-    BlockItem& block = tree.Append(nullptr, u"B", 0);
-    tree.Append(&block, u"T", 1);
+    tree.Append(&tree.Append(nullptr, u"B", 0), u"T", 1);
     StringDefinition& definition = table.FindOrAddDefinition(1);
     definition.Identifier = u"X";
     definition.DefaultText = u"D";
 }
 
-Bytes EmptyFileBytes(std::uint16_t version)
+BlockTree TreeFrom(std::string_view shape)
 {
-    return FileHeader()
-        .U16(0xFFFF)
-        .U16(1)
-        .U16(0)
-        .Utf16String(u"ver").U16(version)
-        .Utf16String(u"foni").U32(0)
-        .Utf16String(u"")
-        .Take();
+    BlockTree tree;
+    std::vector<BlockItem*> parents{nullptr};
+    std::string label;
+    for (char c : std::string(shape) + " ") {
+        if (c != ' ' && c != '(' && c != ')') {
+            label += c;
+            continue;
+        }
+        if (!label.empty())
+            tree.Append(parents.back(), FromAscii(label),
+                        static_cast<std::uint32_t>(std::hash<std::string>()(label)));
+        label.clear();
+        if (c == '(')
+            parents.push_back(tree.Child(parents.back(), tree.ChildCount(parents.back()) - 1));
+        else if (c == ')')
+            parents.pop_back();
+    }
+    return tree;
 }
 
-// clang-format on
+void FillRandomTree(BlockTree& tree, std::mt19937& random, int count, unsigned markedOneIn)
+{
+    std::vector<BlockItem*> items;
+    for (int i = 0; i < count; ++i) {
+        BlockItem* parent = items.empty() || random() % 4 == 0 ? nullptr : items[random() % items.size()];
+        std::u16string label = u"item" + std::u16string(1, char16_t(u'a' + i % 26));
+        if (markedOneIn && random() % markedOneIn == 0)
+            label += u"UNUSED";
+        else if (random() % 7 == 0)
+            label = u"unused";
+        items.push_back(&tree.Append(parent, label, static_cast<std::uint32_t>(random() % 3 ? i : 0)));
+    }
+}
 
 } // namespace orv::test

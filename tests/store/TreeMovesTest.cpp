@@ -2,117 +2,60 @@
 
 #include <gtest/gtest.h>
 
+#include "StoreSamples.h"
 #include "base/Text.h"
-#include "support/TestSupport.h"
 
 namespace orv {
 namespace {
 
-using test::DescribeTree;
-
-// Builds a tree from indented lines "label data", two spaces a level.
-BlockTree TreeFrom(const std::string& lines)
-{
-    BlockTree tree;
-    std::vector<BlockItem*> parents;
-    std::size_t start = 0;
-    while (start < lines.size()) {
-        std::size_t end = lines.find('\n', start);
-        if (end == std::string::npos)
-            end = lines.size();
-        const std::string line = lines.substr(start, end - start);
-        start = end + 1;
-        const std::size_t depth = line.find_first_not_of(' ') / 2;
-        const std::size_t space = line.rfind(' ');
-        parents.resize(depth);
-        BlockItem& item = tree.Append(depth ? parents.back() : nullptr,
-                                      FromAscii(line.substr(depth * 2, space - depth * 2)),
-                                      static_cast<std::uint32_t>(std::stoul(line.substr(space + 1))));
-        parents.push_back(&item);
-    }
-    return tree;
-}
+using test::TreeFrom;
 
 BlockItem* Find(const BlockTree& tree, std::u16string_view label)
 {
-    for (BlockItem* item = tree.FirstTopLevel(); item; item = item->NextInDisplayOrder())
-        if (item->Label == label)
-            return item;
-    return nullptr;
+    BlockItem* item = tree.FirstTopLevel();
+    while (item && item->Label != label)
+        item = item->NextInDisplayOrder();
+    return item;
 }
 
-const char* kSample = "A 0\n"
-                      "  a1 1\n"
-                      "  a2 2\n"
-                      "    deep 0\n"
-                      "      d1 9\n"
-                      "      d2 65546\n"
-                      "  a3 3\n"
-                      "B 0\n"
-                      "  b1 4\n"
-                      "C 5";
-
-struct MoveCase
-{
-    const char* Label;
-    MoveKind Kind;
-    const char* Expected; // empty: nothing changes
-};
+constexpr const char* kSample = "A(a1 a2(deep(d1 d2)) a3) B(b1) C";
 
 TEST(TreeMoves, EveryMoveOnFirstMiddleAndLastItems)
 {
-    const MoveCase cases[] = {
-        {"a1", MoveKind::Up, ""},
-        {"a2", MoveKind::Up,
-         "A (0)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n  a1 (1)\n  a3 (3)\nB (0)\n  b1 "
-         "(4)\nC (5)\n"},
-        {"C", MoveKind::Up,
-         "A (0)\n  a1 (1)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n  a3 (3)\nC (5)\nB (0)\n  "
-         "b1 (4)\n"},
-        {"a3", MoveKind::Down, ""},
-        {"C", MoveKind::Down, ""},
-        {"A", MoveKind::Down,
-         "B (0)\n  b1 (4)\nA (0)\n  a1 (1)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n  a3 "
-         "(3)\nC (5)\n"},
-        {"A", MoveKind::Out, ""},
-        {"b1", MoveKind::Out,
-         "A (0)\n  a1 (1)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n  a3 (3)\nB (0)\nC "
-         "(5)\nb1 (4)\n"},
+    const std::tuple<const char*, MoveKind, const char*> cases[] = {
+        {"a1", MoveKind::Up, kSample},
+        {"a2", MoveKind::Up, "A(a2(deep(d1 d2)) a1 a3) B(b1) C"},
+        {"C", MoveKind::Up, "A(a1 a2(deep(d1 d2)) a3) C B(b1)"},
+        {"a3", MoveKind::Down, kSample},
+        {"C", MoveKind::Down, kSample},
+        {"A", MoveKind::Down, "B(b1) A(a1 a2(deep(d1 d2)) a3) C"},
+        {"A", MoveKind::Out, kSample},
+        {"b1", MoveKind::Out, "A(a1 a2(deep(d1 d2)) a3) B C b1"},
         // Two levels deep: the last child of the grandparent, after all its other children.
-        {"deep", MoveKind::Out,
-         "A (0)\n  a1 (1)\n  a2 (2)\n  a3 (3)\n  deep (0)\n    d1 (9)\n    d2 (65546)\nB (0)\n  b1 (4)\nC "
-         "(5)\n"},
-        {"a3", MoveKind::IntoNext, ""},
-        // A block into the text that follows it.
-        {"B", MoveKind::IntoNext,
-         "A (0)\n  a1 (1)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n  a3 (3)\nC (5)\n  B "
-         "(0)\n    b1 (4)\n"},
-        {"a1", MoveKind::IntoNext,
-         "A (0)\n  a2 (2)\n    deep (0)\n      d1 (9)\n      d2 (65546)\n    a1 (1)\n  a3 (3)\nB (0)\n  b1 "
-         "(4)\nC (5)\n"},
+        {"deep", MoveKind::Out, "A(a1 a2 a3 deep(d1 d2)) B(b1) C"},
+        {"a3", MoveKind::IntoNext, kSample},
+        {"B", MoveKind::IntoNext, "A(a1 a2(deep(d1 d2)) a3) C(B(b1))"},
+        {"a1", MoveKind::IntoNext, "A(a2(deep(d1 d2) a1) a3) B(b1) C"},
     };
-    for (const MoveCase& c : cases) {
+    for (const auto& [label, kind, expected] : cases) {
+        SCOPED_TRACE(std::string(label) + " " + std::to_string(static_cast<int>(kind)));
         BlockTree tree = TreeFrom(kSample);
-        const std::string before = DescribeTree(tree);
-        BlockItem* moved = MoveItem(tree, *Find(tree, FromAscii(c.Label)), c.Kind);
-        if (std::string(c.Expected).empty()) {
-            EXPECT_EQ(moved, nullptr) << c.Label;
-            EXPECT_EQ(DescribeTree(tree), before) << c.Label;
-            continue;
-        }
-        ASSERT_NE(moved, nullptr) << c.Label;
-        EXPECT_EQ(moved->Label, FromAscii(c.Label));
-        EXPECT_EQ(DescribeTree(tree), c.Expected) << c.Label << " " << static_cast<int>(c.Kind);
+        BlockItem* moved = MoveItem(tree, *Find(tree, FromAscii(label)), kind);
+        EXPECT_TRUE(tree == TreeFrom(expected)) << test::DescribeTree(tree);
+        if (std::string_view(expected) == kSample)
+            EXPECT_EQ(moved, nullptr);
+        else
+            EXPECT_EQ(moved, Find(tree, FromAscii(label)));
     }
 }
 
 TEST(TreeMoves, CopySubtreeAppendsAfterExistingChildrenAcrossTrees)
 {
     const BlockTree source = TreeFrom(kSample);
-    BlockTree destination = TreeFrom("X 7\n  existing 8");
+    BlockTree destination = TreeFrom("X(existing)");
     CopySubtree(destination, *destination.FirstTopLevel(), *Find(source, u"A"));
-    EXPECT_EQ(DescribeTree(destination), "A (0)\n  existing (8)\n  a1 (1)\n  a2 (2)\n    deep (0)\n      d1 "
-                                         "(9)\n      d2 (65546)\n  a3 (3)\n");
+    EXPECT_TRUE(destination == TreeFrom("A(existing a1 a2(deep(d1 d2)) a3)"))
+        << test::DescribeTree(destination);
 }
 
 TEST(TreeMoves, DeepSubtreesMoveWithoutRecursion)
