@@ -5,7 +5,7 @@
 
 #include "base/ByteReader.h"
 #include "output/BlockPacker.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "output/SearchTableCheck.h"
 
 namespace orv {

@@ -61,7 +61,7 @@ void WriteBlock(ByteWriter& out, std::span<const std::uint8_t> tag, const Packed
     out.WriteBytes(block.Packed);
 }
 
-Result<ExportFile> Build(DefinitionTable& table, const RenderedFont& font)
+Result<ExportFile> Build(const DefinitionTable& table, const RenderedFont& font)
 {
     if (auto exportable = CheckExportable(table); !exportable)
         return tl::unexpected(exportable.error());
@@ -81,7 +81,7 @@ Result<ExportFile> Build(DefinitionTable& table, const RenderedFont& font)
         file.Notices.push_back(WarningNotice(kFontTooBigMessage));
 
     std::vector<IndexedText> texts;
-    for (auto& [index, definition] : table.Definitions) {
+    for (const auto& [index, definition] : table.Definitions) {
         if (definition.Translated != 0)
             texts.push_back({index, EffectiveText(definition).substr(0, kMaxTextUnits)});
     }
@@ -118,7 +118,7 @@ Result<ExportFile> Build(DefinitionTable& table, const RenderedFont& font)
 
 } // namespace
 
-Result<ExportFile> BuildExport(DefinitionTable& table, const RenderedFont& font)
+Result<ExportFile> BuildExport(const DefinitionTable& table, const RenderedFont& font)
 {
     // The buffers are bounded by the font and the 65,536-byte pool; a failed allocation is still
     // reported rather than ending the program.

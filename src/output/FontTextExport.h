@@ -38,7 +38,7 @@
 
 #include "base/Result.h"
 #include "font/GlyphTable.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "store/DefinitionTable.h"
 
 namespace orv {
@@ -82,10 +82,10 @@ std::size_t CountTranslated(const DefinitionTable& table);
 // the text table has no form for that.
 Result<void> CheckExportable(const DefinitionTable& table);
 
-// The bytes of the export file of `table` with `font`. Trims the stored translations of the
-// translated definitions (their effective texts). Fails as CheckExportable, before any change;
-// OutOfRange when memory runs out ("Out of memory") or a block packs to more than its header holds.
-Result<ExportFile> BuildExport(DefinitionTable& table, const RenderedFont& font);
+// The bytes of the export file of `table` with `font`: the effective texts of the translated
+// definitions. Fails as CheckExportable; OutOfRange when memory runs out ("Out of memory") or a block
+// packs to more than its header holds.
+Result<ExportFile> BuildExport(const DefinitionTable& table, const RenderedFont& font);
 
 // The message box for an error of CheckExportable, BuildExport or WriteFileSafely.
 Notice ExportFailureNotice(const Error& error);

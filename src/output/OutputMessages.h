@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "output/Notice.h"
+#include "base/Notice.h"
 
 namespace orv {
 
@@ -40,5 +40,15 @@ Notice PoolOverflowNotice(const std::string& written, std::span<const std::uint1
 
 // A warning naming the indexes whose header lines were left out for their identifiers.
 Notice UnwritableIdentifiersNotice(std::span<const std::uint16_t> indexes);
+
+// `value` as `digits` upper-case hexadecimal digits, more when it needs more: HexNumber(0xE9, 4) is "00E9".
+std::string HexNumber(std::uint32_t value, int digits);
+
+// Ascending indexes as a short list, runs joined: "3, 5-9, 12". After `maxItems` items the rest is
+// counted ("and 40 more").
+std::string FormatIndexRanges(std::span<const std::uint16_t> indexes, std::size_t maxItems = 40);
+
+// Ascending code points, runs joined, all of them: "U+0020-U+007E, U+00A9".
+std::string FormatCodePointRanges(std::span<const std::uint16_t> codePoints);
 
 } // namespace orv

@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 
 namespace orv {
 

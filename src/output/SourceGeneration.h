@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "base/Result.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "output/TextTable.h"
 #include "store/DefinitionTable.h"
 

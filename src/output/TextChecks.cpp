@@ -7,7 +7,7 @@
 #include "font/CharacterSet.h"
 #include "font/PreviewCanvas.h"
 #include "output/FontTextExport.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "output/SourceGeneration.h"
 #include "output/TextTable.h"
 
@@ -123,7 +123,7 @@ std::u16string_view TrailingBlanks(std::u16string_view text)
     return last == std::u16string_view::npos ? text : text.substr(last + 1);
 }
 
-TextFinding TextFindingOf(FindingSeverity severity, FindingKind kind, std::uint16_t index,
+TextFinding TextFindingOf(Severity severity, FindingKind kind, std::uint16_t index,
                           const StringDefinition& definition, std::u16string_view excerptOf,
                           std::string message)
 {
@@ -136,7 +136,7 @@ std::uint32_t OrderKey(const TextFinding& finding)
     return finding.Index ? std::uint32_t{*finding.Index} : 0x10000;
 }
 
-TextFinding FileFinding(FindingSeverity severity, FindingKind kind, std::string message)
+TextFinding FileFinding(Severity severity, FindingKind kind, std::string message)
 {
     return {severity, kind, std::nullopt, {}, {}, std::move(message)};
 }
@@ -201,9 +201,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                                          const TextCheckOptions& options)
 {
     std::vector<TextFinding> findings;
-    // EffectiveText trims the translation it uses; the copy keeps the caller's table as it is.
-    StringDefinition copy = definition;
-    const std::u16string text = EffectiveText(copy);
+    const std::u16string text = EffectiveText(definition);
     const bool marked = definition.Translated != 0;
     const std::u16string_view translation = TrimBlanks(definition.Translation);
     const bool translationUsed = marked && !translation.empty();
@@ -211,7 +209,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     const std::vector<char16_t> missing =
         PickedUnits(text, [&](char16_t unit) { return !IsNeverRendered(unit) && !coverage.Covers(unit); });
     if (!missing.empty())
-        findings.push_back(TextFindingOf(FindingSeverity::Error, FindingKind::MissingGlyph, index, definition,
+        findings.push_back(TextFindingOf(Severity::Error, FindingKind::MissingGlyph, index, definition,
                                          text,
                                          "the font has no glyph for " + UnitList(missing) +
                                              "; the device shows its missing-character box instead"));
@@ -219,7 +217,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     if (options.MaxWidth) {
         const int width = MeasureText(font, text, 1);
         if (width > *options.MaxWidth)
-            findings.push_back(TextFindingOf(FindingSeverity::Error, FindingKind::TooWide, index, definition,
+            findings.push_back(TextFindingOf(Severity::Error, FindingKind::TooWide, index, definition,
                                              text,
                                              std::to_string(width) + " pixels wide, more than the " +
                                                  std::to_string(*options.MaxWidth) + " allowed"));
@@ -238,18 +236,18 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                            " in the default text, " + std::to_string(inTranslation) + " in the translation";
         }
         if (!differences.empty())
-            findings.push_back(TextFindingOf(FindingSeverity::Error, FindingKind::SpecialCodes, index,
+            findings.push_back(TextFindingOf(Severity::Error, FindingKind::SpecialCodes, index,
                                              definition, translation,
                                              "special codes differ: " + differences));
     }
 
     if (marked && translation.empty())
-        findings.push_back(TextFindingOf(FindingSeverity::Warning, FindingKind::BlankTranslation, index,
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankTranslation, index,
                                          definition, definition.Translation,
                                          "the translation is marked but blank; the device shows the default "
                                          "text"));
     if (translationUsed && translation == TrimBlanks(definition.DefaultText))
-        findings.push_back(TextFindingOf(FindingSeverity::Warning, FindingKind::SameAsDefault, index,
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::SameAsDefault, index,
                                          definition, translation,
                                          "the translation is the same as the default text"));
 
@@ -267,7 +265,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                            (start ? "starts" : "ends") + " with " + DescribeBlanks(theirs);
         }
         if (!differences.empty())
-            findings.push_back(TextFindingOf(FindingSeverity::Warning, FindingKind::BlankEdges, index,
+            findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankEdges, index,
                                              definition, definition.Translation,
                                              "the translation " + differences +
                                                  "; the export drops the blanks and line breaks at both ends "
@@ -281,7 +279,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     if (!foreign.empty()) {
         const bool lineLeftOut = !HeaderLine(index, definition.Identifier);
         findings.push_back(TextFindingOf(
-            FindingSeverity::Warning, FindingKind::InvalidIdentifier, index, definition,
+            Severity::Warning, FindingKind::InvalidIdentifier, index, definition,
             definition.Identifier,
             "the identifier is no C name after \"S_\", which takes only ASCII letters, digits and "
             "underscores: it has " +
@@ -298,42 +296,38 @@ std::vector<TextFinding> CheckExportLimits(const DefinitionTable& table, const R
 {
     std::vector<TextFinding> findings;
     if (!CheckExportable(table)) {
-        findings.push_back(FileFinding(FindingSeverity::Warning, FindingKind::NotExportable,
+        findings.push_back(FileFinding(Severity::Warning, FindingKind::NotExportable,
                                        "there is no export: its text table needs at least two texts marked "
                                        "\"Translated\", and this file has " +
                                            std::to_string(CountTranslated(table))));
         return findings;
     }
-    // BuildExport trims the translations it exports, so it gets a copy.
-    DefinitionTable exported = table;
-    const Result<ExportFile> file = BuildExport(exported, font);
+    const Result<ExportFile> file = BuildExport(table, font);
     if (!file) {
-        findings.push_back(FileFinding(FindingSeverity::Error, FindingKind::ExportFailed,
+        findings.push_back(FileFinding(Severity::Error, FindingKind::ExportFailed,
                                        "the export cannot be built: " + file.error().Message));
         return findings;
     }
 
-    // The texts as the export took them: trimmed in `exported`, cut to kMaxTextUnits.
-    const auto exportedText = [&](std::uint16_t index) {
-        return EffectiveText(exported.Definitions.at(index));
-    };
-    for (auto& [index, definition] : exported.Definitions) {
+    // The texts as the export took them, before they were cut to kMaxTextUnits.
+    const auto exportedText = [&](std::uint16_t index) { return EffectiveText(table.Definitions.at(index)); };
+    for (const auto& [index, definition] : table.Definitions) {
         if (definition.Translated == 0)
             continue;
         const std::u16string text = EffectiveText(definition);
         if (text.size() > kMaxTextUnits)
             findings.push_back(TextFindingOf(
-                FindingSeverity::Warning, FindingKind::TooLong, index, table.Definitions.at(index), text,
+                Severity::Warning, FindingKind::TooLong, index, table.Definitions.at(index), text,
                 "the text has " + Grouped(text.size()) + " code units; the export keeps the first " +
                     Grouped(kMaxTextUnits)));
     }
     const std::string poolFull = "the " + Grouped(kPoolSize) + "-byte text pool is full: ";
     for (const std::uint16_t index : file->CutIndexes)
-        findings.push_back(TextFindingOf(FindingSeverity::Warning, FindingKind::PoolOverflow, index,
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::PoolOverflow, index,
                                          table.Definitions.at(index), exportedText(index),
                                          poolFull + "the export keeps only the start of this text"));
     for (const std::uint16_t index : file->LeftOutIndexes)
-        findings.push_back(TextFindingOf(FindingSeverity::Warning, FindingKind::PoolOverflow, index,
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::PoolOverflow, index,
                                          table.Definitions.at(index), exportedText(index),
                                          poolFull + "the export leaves this text out"));
     std::stable_sort(findings.begin(), findings.end(), [](const TextFinding& left, const TextFinding& right) {
@@ -356,7 +350,7 @@ std::vector<TextFinding> CheckExportLimits(const DefinitionTable& table, const R
         }
         const std::vector<std::uint16_t>& indexes = file->NonBaseIndexes;
         findings.push_back(FileFinding(
-            FindingSeverity::Warning, FindingKind::NonBaseCharacters,
+            Severity::Warning, FindingKind::NonBaseCharacters,
             "the text block is flagged NonBaseCharacter: " + Plural(units.size(), "character") +
                 " outside the base character set, " + UnitList(units) + ", in " +
                 Plural(indexes.size(), "exported text") + " (" +
@@ -365,11 +359,11 @@ std::vector<TextFinding> CheckExportLimits(const DefinitionTable& table, const R
     const std::string firmwareLimit =
         ", more than the " + Grouped(kFirmwareBlockLimit) + " bytes that firmware 1.04 can load";
     if (file->FontBlock.PackedSize > kFirmwareBlockLimit)
-        findings.push_back(FileFinding(FindingSeverity::Warning, FindingKind::FontBlockTooBig,
+        findings.push_back(FileFinding(Severity::Warning, FindingKind::FontBlockTooBig,
                                        "the packed font block is " + Grouped(file->FontBlock.PackedSize) +
                                            " bytes" + firmwareLimit));
     if (file->TextBlock.RawSize > kFirmwareBlockLimit)
-        findings.push_back(FileFinding(FindingSeverity::Warning, FindingKind::TextBlockTooBig,
+        findings.push_back(FileFinding(Severity::Warning, FindingKind::TextBlockTooBig,
                                        "the unpacked text block is " + Grouped(file->TextBlock.RawSize) +
                                            " bytes" + firmwareLimit));
     return findings;

@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Notice.h"
 #include "font/GlyphTable.h"
 #include "font/Rasteriser.h"
 #include "store/DefinitionTable.h"
@@ -44,12 +45,6 @@
 namespace orv {
 
 // How bad a finding is: an error fails the check, a warning does not.
-enum class FindingSeverity
-{
-    Error,
-    Warning,
-};
-
 // What a finding is about; the table at the top of this file gives each kind's severity.
 enum class FindingKind
 {
@@ -79,7 +74,7 @@ inline constexpr std::size_t kExcerptUnits = 32;
 // One thing the device would get wrong, about one text or about the whole file.
 struct TextFinding
 {
-    FindingSeverity Severity = FindingSeverity::Error;
+    Severity Level = Severity::Error;
     FindingKind Kind = FindingKind::MissingGlyph;
     std::optional<std::uint16_t> Index; // none for findings about the whole file
     std::u16string Identifier;          // without "S_"; empty for the whole file

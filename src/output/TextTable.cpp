@@ -5,7 +5,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "output/SearchTableCheck.h"
 
 namespace orv {

@@ -16,14 +16,21 @@ bool IsBlank(std::u16string_view text)
     return TrimBlanks(text).empty();
 }
 
-std::u16string EffectiveText(StringDefinition& definition)
+std::u16string EffectiveText(const StringDefinition& definition)
 {
     if (definition.Translated == 0)
         return definition.DefaultText;
     const std::u16string_view trimmed = TrimBlanks(definition.Translation);
+    return trimmed.empty() ? definition.DefaultText : std::u16string(trimmed);
+}
+
+void TrimTranslationInUse(StringDefinition& definition)
+{
+    if (definition.Translated == 0)
+        return;
+    const std::u16string_view trimmed = TrimBlanks(definition.Translation);
     if (trimmed.size() != definition.Translation.size())
         definition.Translation = std::u16string(trimmed);
-    return definition.Translation.empty() ? definition.DefaultText : definition.Translation;
 }
 
 std::string IndexText(const StringDefinition& definition)

@@ -29,9 +29,14 @@ std::u16string_view TrimBlanks(std::u16string_view text);
 // True when nothing is left of `text` after trimming blanks.
 bool IsBlank(std::u16string_view text);
 
-// The text the device shows for `definition`. When the translation is in use it is first trimmed in
-// place, and the trimmed value stays stored; a blank translation falls back to the default text.
-std::u16string EffectiveText(StringDefinition& definition);
+// The text the device shows for `definition`: the translation without blanks at either end when it
+// is in use and not blank, else the default text.
+std::u16string EffectiveText(const StringDefinition& definition);
+
+// Stores the translation in use as the device shows it, without blanks at either end; a translation
+// not in use stays as typed. Rendering and exporting do this to every definition, so that the file
+// holds what the device shows.
+void TrimTranslationInUse(StringDefinition& definition);
 
 // `Index` as plain decimal digits, for the Index box.
 std::string IndexText(const StringDefinition& definition);

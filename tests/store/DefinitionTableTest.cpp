@@ -1,5 +1,7 @@
 #include "store/DefinitionTable.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace orv {
@@ -22,21 +24,21 @@ TEST(DefinitionTable, VersionTextIsHexMajorAndTwoDigitMinor)
     EXPECT_EQ(FirmwareVersionText(0xAB0C), "ab.0c");
 }
 
-TEST(EffectiveText, TrimsAUsedTranslationInPlaceAndFallsBackWhenItIsBlank)
+TEST(EffectiveText, IsTheTrimmedTranslationInUseElseTheDefaultAndTrimmingIsASeparateStep)
 {
-    StringDefinition definition{1, u"", u" Default ", u"\t Hello \r\n", 1, u""};
-    EXPECT_EQ(EffectiveText(definition), u"Hello");
-    EXPECT_EQ(definition.Translation, u"Hello");
-
-    definition.Translation = u" \t\r\n ";
-    definition.Translated = 0xFFFFFFFF; // any nonzero value counts as set
-    EXPECT_EQ(EffectiveText(definition), u" Default ");
-    EXPECT_EQ(definition.Translation, u"");
-
-    definition.Translation = u"  unused  ";
-    definition.Translated = 0;
-    EXPECT_EQ(EffectiveText(definition), u" Default ");
-    EXPECT_EQ(definition.Translation, u"  unused  ");
+    // The translation and its mark, the effective text, and the translation once trimmed in use.
+    const std::tuple<const char16_t*, std::uint32_t, const char16_t*, const char16_t*> cases[] = {
+        {u"\t Hello \r\n", 1, u"Hello", u"Hello"},
+        {u" \t\r\n ", 0xFFFFFFFF, u" Default ", u""}, // any nonzero value counts as set
+        {u"  unused  ", 0, u" Default ", u"  unused  "},
+    };
+    for (const auto& [translation, translated, effective, trimmed] : cases) {
+        StringDefinition definition{1, u"", u" Default ", translation, translated, u""};
+        EXPECT_EQ(EffectiveText(definition), effective);
+        EXPECT_EQ(definition.Translation, translation);
+        TrimTranslationInUse(definition);
+        EXPECT_EQ(definition.Translation, trimmed);
+    }
 }
 
 TEST(EffectiveText, OnlySpaceReturnLineFeedAndTabAreBlanks)

@@ -1,15 +1,13 @@
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "output/OutputMessages.h"
-
 namespace orv {
 namespace {
 
-TEST(Notice, ListsJoinRunsAndCountWhatIsLeftOver)
+TEST(OutputMessages, ListsJoinRunsAndCountWhatIsLeftOver)
 {
     const std::vector<std::uint16_t> indexes = {0, 3, 5, 6, 7, 9, 65535};
     EXPECT_EQ(FormatIndexRanges(indexes), "0, 3, 5-7, 9, 65535");
