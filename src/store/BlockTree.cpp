@@ -143,6 +143,32 @@ bool BlockTree::operator==(const BlockTree& other) const
     return !left && !right;
 }
 
+void BlockTree::Move(BlockItem& item, BlockItem* parent, std::size_t row)
+{
+    BlockItem& source = *item.ParentItem;
+    BlockItem& destination = ParentOrRoot(parent);
+    assert(row <= destination.ChildItems.size());
+    const std::size_t oldRow = item.RowInParent;
+    // The only step that can fail comes first; after it nothing allocates.
+    if (&destination != &source)
+        ReserveChild(parent);
+    std::unique_ptr<BlockItem> owned = std::move(source.ChildItems[oldRow]);
+    source.ChildItems.erase(source.ChildItems.begin() + static_cast<std::ptrdiff_t>(oldRow));
+    Renumber(source.ChildItems, oldRow);
+    if (&destination == &source && row > oldRow)
+        --row;
+    owned->ParentItem = &destination;
+    destination.ChildItems.insert(destination.ChildItems.begin() + static_cast<std::ptrdiff_t>(row),
+                                  std::move(owned));
+    Renumber(destination.ChildItems, row);
+}
+
+void BlockTree::ReserveChild(BlockItem* parent)
+{
+    std::vector<std::unique_ptr<BlockItem>>& children = ParentOrRoot(parent).ChildItems;
+    children.reserve(children.size() + 1);
+}
+
 void BlockTree::Renumber(std::vector<std::unique_ptr<BlockItem>>& items, std::size_t from)
 {
     for (std::size_t row = from; row < items.size(); ++row)

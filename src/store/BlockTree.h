@@ -80,6 +80,14 @@ public:
     BlockItem& Insert(BlockItem* parent, std::size_t row, std::u16string label, std::uint32_t data);
     // Deletes `item` with everything below it.
     void Remove(BlockItem& item);
+    // Moves `item` with everything below it to `row` among the children of `parent` (nullptr: the
+    // top level), `row` counted while `item` still stands where it was. Every item keeps its
+    // address. `parent` must not lie inside `item`'s subtree. Should memory run out, the tree is as
+    // it was.
+    void Move(BlockItem& item, BlockItem* parent, std::size_t row);
+    // Makes room for one more child of `parent` (nullptr: the top level), so that a Move there
+    // cannot fail. Throws std::bad_alloc when memory runs out.
+    void ReserveChild(BlockItem* parent);
     // Deletes every item.
     void Clear();
 

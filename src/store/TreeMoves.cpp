@@ -66,10 +66,8 @@ BlockItem* MoveItem(BlockTree& tree, BlockItem& item, MoveKind kind)
     const auto target = FindMoveTarget(tree, item, kind);
     if (!target)
         return nullptr;
-    BlockItem& moved = tree.Insert(target->Parent, target->Row, u"", 0);
-    CopySubtree(tree, moved, item);
-    tree.Remove(item);
-    return &moved;
+    tree.Move(item, target->Parent, target->Row);
+    return &item;
 }
 
 } // namespace orv

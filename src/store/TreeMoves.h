@@ -1,8 +1,9 @@
 #pragma once
 
 // Copying subtrees between block trees, and the four one-step moves of an item with its subtree.
-// A move inserts a new item at the target place, copies the moved item onto it and deletes the old
-// one; the definitions are not touched, since text items carry their index wherever they stand.
+// A move takes the item with its subtree out of its place and puts it at the target place; every item
+// keeps its identity, and the definitions are not touched, since text items carry their index
+// wherever they stand.
 
 #include <cstddef>
 #include <optional>
@@ -19,8 +20,8 @@ enum class MoveKind
     IntoNext, // become the last child of the next sibling
 };
 
-// Where a move puts the new item: among the children of `Parent` (nullptr: the top level) at `Row`,
-// counted before the moved item is deleted.
+// Where a move puts the item: among the children of `Parent` (nullptr: the top level) at `Row`,
+// counted while the item still stands at its old place.
 struct MoveTarget
 {
     BlockItem* Parent = nullptr;
@@ -35,8 +36,8 @@ void CopySubtree(BlockTree& destinationTree, BlockItem& destination, const Block
 // The target place of `kind` for `item`, or nothing when the neighbour the move needs is missing.
 std::optional<MoveTarget> FindMoveTarget(const BlockTree& tree, const BlockItem& item, MoveKind kind);
 
-// Moves `item` with its subtree; returns the new item, or nullptr (and changes nothing) when the
-// move is not possible. `item` is deleted by a move.
+// Moves `item` with its subtree; returns `item`, or nullptr (and changes nothing) when the move is
+// not possible.
 BlockItem* MoveItem(BlockTree& tree, BlockItem& item, MoveKind kind);
 
 } // namespace orv

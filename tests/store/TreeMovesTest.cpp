@@ -58,18 +58,5 @@ TEST(TreeMoves, CopySubtreeAppendsAfterExistingChildrenAcrossTrees)
         << test::DescribeTree(destination);
 }
 
-TEST(TreeMoves, DeepSubtreesMoveWithoutRecursion)
-{
-    BlockTree tree;
-    BlockItem* parent = &tree.Append(nullptr, u"first", 0);
-    tree.Append(nullptr, u"second", 0);
-    for (int level = 0; level < 200000; ++level)
-        parent = &tree.Append(parent, u"x", static_cast<std::uint32_t>(level));
-    BlockItem* moved = MoveItem(tree, *tree.FirstTopLevel(), MoveKind::Down);
-    ASSERT_NE(moved, nullptr);
-    EXPECT_EQ(moved->Row(), 1u);
-    EXPECT_EQ(tree.ItemCount(), 200002u);
-}
-
 } // namespace
 } // namespace orv
