@@ -17,6 +17,7 @@ enum class ErrorCode
     WriteFailed, // creating, writing, flushing or replacing a file failed
     BadInput,    // malformed content in a file or an argument
     OutOfRange,  // a value does not fit the format
+    OutOfMemory, // memory ran out; the operation left everything as it was
 };
 
 struct Error
