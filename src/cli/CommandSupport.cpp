@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 
 namespace orv {
 
@@ -70,17 +70,17 @@ std::string NoticeLine(const Notice& notice)
     return line;
 }
 
-Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file)
+Result<EditorSession> OpenCompleteDefinitionFile(const std::filesystem::path& file)
 {
-    DefinitionDocument document;
-    document.FilePath = file;
-    const auto loaded = document.LoadDefinitionFile();
-    if (!loaded)
-        return tl::unexpected(loaded.error());
+    EditorSession session;
+    const auto opened = session.Open(file);
+    if (!opened)
+        return tl::unexpected(opened.Value.error());
     // A partly read file would give outputs without the texts that were lost, and saves that lose them.
-    if (loaded->Result != ReadResult::ReadOk)
-        return Fail(ErrorCode::BadInput, DescribeIncompleteRead(file, loaded->Result, loaded->Reason));
-    return document;
+    if (opened.Value->Result != ReadResult::ReadOk)
+        return Fail(ErrorCode::BadInput,
+                    DescribeIncompleteRead(file, opened.Value->Result, opened.Value->Reason));
+    return session;
 }
 
 std::string DescribeIncompleteRead(const std::filesystem::path& path, ReadResult result,

@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "base/Result.h"
-#include "store/DefinitionDocument.h"
+#include "session/EditorSession.h"
 #include "store/DefinitionFile.h"
 
 namespace CLI {
@@ -83,9 +83,9 @@ std::optional<int> ParseDecimal(std::string_view text, int maximum);
 // account of a failure) in parentheses after them.
 std::string NoticeLine(const Notice& notice);
 
-// Loads `file` as the editor does. Fails with a message naming the file when it cannot be opened or
-// is not read completely.
-Result<DefinitionDocument> LoadCompleteDefinitionFile(const std::filesystem::path& file);
+// A session with `file` opened as the editor opens it. Fails with a message naming the file when it
+// cannot be opened or is not read completely.
+Result<EditorSession> OpenCompleteDefinitionFile(const std::filesystem::path& file);
 
 // "PATH: what went wrong (result N)" for the reader's result `result` and, for ReadFailed, its `reason`.
 std::string DescribeIncompleteRead(const std::filesystem::path& path, ReadResult result,

@@ -7,8 +7,7 @@
 #include "base/FileIo.h"
 #include "cli/CommandSupport.h"
 #include "cli/DefinitionJson.h"
-#include "store/DefinitionDocument.h"
-#include "store/DefinitionMerge.h"
+#include "session/EditorSession.h"
 #include "store/DefinitionSaving.h"
 
 namespace orv {
@@ -51,12 +50,12 @@ constexpr const char* kMergeFooter =
     "version, a file that cannot be read completely.\n";
 
 // Saves as closing the editor does and says what happened.
-int ReportSave(DefinitionDocument& document, const std::string& path, std::ostream& out, std::ostream& err)
+int ReportSave(EditorSession& session, const std::string& path, std::ostream& out, std::ostream& err)
 {
-    const auto saved = document.SaveDefinitionFile();
+    const auto saved = session.Save();
     if (!saved)
-        return ReportError(err, saved.error().Message);
-    switch (*saved) {
+        return ReportError(err, saved.Value.error().Message);
+    switch (*saved.Value) {
     case SaveStatus::Unchanged:
         out << "unchanged\n";
         return kExitSuccess;
@@ -68,13 +67,6 @@ int ReportSave(DefinitionDocument& document, const std::string& path, std::ostre
         break;
     }
     return ReportError(err, path + ": saving is disabled for this file");
-}
-
-// Two paths for the same file, also when written differently; the editor compares the text only.
-bool IsSameFile(const std::filesystem::path& left, const std::filesystem::path& right)
-{
-    std::error_code error;
-    return left == right || std::filesystem::equivalent(left, right, error);
 }
 
 } // namespace
@@ -130,13 +122,13 @@ void AddResaveCommand(CLI::App& app, CommandRun& run)
                             ->footer(kResaveFooter);
     command->add_option("FILE", *file, "The .strdef file to re-save")->required();
     run.On(command, [file](std::ostream& out, std::ostream& err) {
-        auto document = LoadCompleteDefinitionFile(*file);
-        if (!document)
-            return ReportError(err, document.error().Message);
+        auto session = OpenCompleteDefinitionFile(*file);
+        if (!session)
+            return ReportError(err, session.error().Message);
         // The document would refuse quietly; the editor warns, and so do we.
-        if (document->SaveDisabled)
+        if (session->Document.SaveDisabled)
             return ReportError(err, *file + ": " + kSaveLockWarning);
-        return ReportSave(*document, *file, out, err);
+        return ReportSave(*session, *file, out, err);
     });
 }
 
@@ -158,35 +150,28 @@ void AddMergeCommand(CLI::App& app, CommandRun& run)
     run.On(command, [options](std::ostream& out, std::ostream& err) {
         const std::string& loadedPath = options->Loaded;
         const std::string& otherPath = options->Other;
-        auto loaded = LoadCompleteDefinitionFile(loadedPath);
-        if (!loaded)
-            return ReportError(err, loaded.error().Message);
-        DefinitionDocument& document = *loaded;
-        if (document.SaveDisabled && !options->DryRun)
+        auto session = OpenCompleteDefinitionFile(loadedPath);
+        if (!session)
+            return ReportError(err, session.error().Message);
+        if (session->Document.SaveDisabled && !options->DryRun)
             return ReportError(err, loadedPath + ": " + kSaveLockWarning);
-        if (IsSameFile(loadedPath, otherPath))
-            return ReportError(err, kMergeSameFileMessage);
-
-        BlockTree otherTree;
-        DefinitionTable otherTable;
-        const auto read = ReadDefinitionFile(otherPath, otherTree, otherTable);
-        if (!read)
-            return ReportError(err, read.error().Message);
-        if (read->Result != ReadResult::ReadOk)
-            return ReportError(err, std::string(kMergeReadFailedMessage) + ": " +
-                                        DescribeIncompleteRead(otherPath, read->Result, read->Reason));
-        if (IsOlderFirmwareVersion(otherTable.FirmwareVersion, document.Table.FirmwareVersion))
-            return ReportError(
-                err, MergeOlderVersionMessage(otherTable.FirmwareVersion, document.Table.FirmwareVersion));
-
-        const MergeSummary summary = MergeDefinitions(document.Tree, document.Table, otherTree, otherTable);
+        const MergeOutcome merged = session->Merge(otherPath);
+        if (!merged)
+            return ReportError(err, merged.Value.error().Message);
+        if (!*merged.Value) {
+            // Refused: the notices say why, the last one the most plainly.
+            for (std::size_t i = 0; i + 1 < merged.Notices.size(); ++i)
+                ReportError(err, NoticeLine(merged.Notices[i]));
+            return ReportError(err, NoticeLine(merged.Notices.back()));
+        }
+        const MergeSummary& summary = **merged.Value;
         out << summary.Kept << " texts kept with their translation\n"
             << summary.Unmarked << " translations unmarked because the default text changed\n"
             << summary.Added << " texts new in " << otherPath << "\n"
             << summary.Removed << " texts removed\n";
         if (options->DryRun)
             return kExitSuccess;
-        return ReportSave(document, loadedPath, out, err);
+        return ReportSave(*session, loadedPath, out, err);
     });
 }
 

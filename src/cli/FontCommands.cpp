@@ -129,7 +129,7 @@ void AddPreviewCommand(CLI::App& app, CommandRun& run)
             text = EffectiveText(found->second);
         }
 
-        const PngImage image = DrawPreviewImage(rendered->Font, text, zoom, size.first, size.second);
+        const PngImage image = DrawPreviewImage(rendered->DeviceFont, text, zoom, size.first, size.second);
         if (auto written = WritePngFile(request.Output, image); !written)
             return ReportError(err, written.error().Message);
         return kExitSuccess;
@@ -159,9 +159,10 @@ void AddGlyphsCommand(CLI::App& app, CommandRun& run)
         const auto rendered = RenderDefinitionFont(options->File, options->Font);
         if (!rendered)
             return ReportError(err, rendered.error().Message);
+        const std::vector<char16_t> codePoints = rendered->TextCharacters().CodePoints();
         // The sheet first: a failure then leaves nothing printed that looks like a complete result.
         if (!options->Output.empty()) {
-            const auto sheet = DrawGlyphSheet(rendered->Font, rendered->CodePoints);
+            const auto sheet = DrawGlyphSheet(rendered->DeviceFont, codePoints);
             if (!sheet)
                 return ReportError(err, options->File + ": " + sheet.error().Message);
             if (auto written = WritePngFile(options->Output, *sheet); !written)
@@ -170,8 +171,8 @@ void AddGlyphsCommand(CLI::App& app, CommandRun& run)
         if (!options->Json)
             return kExitSuccess;
         OrderedJson records = OrderedJson::array();
-        for (const char16_t codePoint : rendered->CodePoints) {
-            const Glyph glyph = FindGlyph(rendered->Font, codePoint);
+        for (const char16_t codePoint : codePoints) {
+            const Glyph glyph = FindGlyph(rendered->DeviceFont, codePoint);
             records.push_back({{"codePoint", int{codePoint}},
                                {"character", TextJson(std::u16string(1, codePoint))},
                                {"advance", glyph.Advance},

@@ -3,10 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CommandSupport.h"
-#include "font/CharacterSet.h"
 #include "font/FreeTypeRasteriser.h"
-#include "font/RenderFont.h"
-#include "store/StringDefinition.h"
 
 namespace orv {
 
@@ -20,53 +17,35 @@ void AddFontOption(CLI::App& command, std::string& font)
         ->required();
 }
 
-Result<DefinitionFont> RenderDocumentFont(DefinitionDocument document, std::string_view fontArgument,
-                                          std::u16string_view extraText)
+Result<void> RenderSessionFont(EditorSession& session, std::string_view fontArgument,
+                               std::u16string_view extraText)
 {
-    DefinitionFont rendered;
-    rendered.Document = std::move(document);
-    const std::filesystem::path& file = rendered.Document.FilePath;
-
-    // EffectiveText trims the translation it uses; copies keep the document as it was read, so that
-    // the checks still see the blanks and the exports trim for themselves.
-    CharacterSet characters;
-    for (const auto& [index, definition] : rendered.Document.Table.Definitions) {
-        StringDefinition copy = definition;
-        characters.AddText(EffectiveText(copy));
+    const auto rendered = session.RenderFont(OpenFontArgument(fontArgument), extraText);
+    if (rendered)
+        return {};
+    const Error& error = rendered.Value.error();
+    // A font that fails names itself; too many characters is about the texts of the file.
+    switch (error.Code) {
+    case ErrorCode::OpenFailed:
+        return tl::unexpected(error);
+    case ErrorCode::OutOfRange:
+        return Fail(ErrorCode::OutOfRange, session.Document.FilePath.string() + ": " + error.Message +
+                                               " (the texts need " +
+                                               std::to_string(session.TextCharacters(extraText).CodePoints().size()) + ")");
+    default:
+        return Fail(error.Code, std::string(fontArgument) + ": " + error.Message);
     }
-    characters.AddText(extraText);
-
-    auto rasteriser = OpenFontArgument(fontArgument);
-    if (!rasteriser)
-        return Fail(ErrorCode::OpenFailed, rasteriser.error().Message);
-    // RenderFont reads the coverage as well, only to refuse a face whose map is unusable.
-    auto coverage = (*rasteriser)->UnicodeCoverage();
-    if (!coverage)
-        return Fail(ErrorCode::BadInput,
-                    std::string(fontArgument) + ": " + std::string(kCoverageFailedMessage));
-    rendered.Coverage = std::move(*coverage);
-
-    const RenderFontResult result = RenderFont(rendered.Font, characters, **rasteriser);
-    if (!result.Succeeded()) {
-        // A font that fails names itself; the other failures are about the texts of the file.
-        if (result.Outcome == RenderOutcome::FontFailed)
-            return Fail(ErrorCode::OpenFailed, result.Message);
-        if (result.Outcome == RenderOutcome::TooManyCharacters)
-            return Fail(ErrorCode::OutOfRange, file.string() + ": " + result.Message + " (the texts need " +
-                                                   std::to_string(result.CharacterCount) + ")");
-        return Fail(ErrorCode::BadInput, std::string(fontArgument) + ": " + result.Message);
-    }
-    rendered.CodePoints = characters.CodePoints();
-    return rendered;
 }
 
-Result<DefinitionFont> RenderDefinitionFont(const std::filesystem::path& file, std::string_view fontArgument,
-                                            std::u16string_view extraText)
+Result<EditorSession> RenderDefinitionFont(const std::filesystem::path& file, std::string_view fontArgument,
+                                           std::u16string_view extraText)
 {
-    auto document = LoadCompleteDefinitionFile(file);
-    if (!document)
-        return tl::unexpected(document.error());
-    return RenderDocumentFont(std::move(*document), fontArgument, extraText);
+    auto session = OpenCompleteDefinitionFile(file);
+    if (!session)
+        return tl::unexpected(session.error());
+    if (auto rendered = RenderSessionFont(*session, fontArgument, extraText); !rendered)
+        return tl::unexpected(rendered.error());
+    return session;
 }
 
 } // namespace orv

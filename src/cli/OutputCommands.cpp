@@ -16,7 +16,7 @@
 #include "cli/JsonText.h"
 #include "output/ExportReader.h"
 #include "output/FontTextExport.h"
-#include "output/Notice.h"
+#include "output/OutputMessages.h"
 #include "output/SourceGeneration.h"
 #include "output/TextChecks.h"
 #include "store/DefinitionTable.h"
@@ -145,9 +145,9 @@ std::string InspectJson(const ExportContents& contents)
                       {"texts", std::move(texts)}});
 }
 
-const char* SeverityName(FindingSeverity severity)
+const char* SeverityName(Severity severity)
 {
-    return severity == FindingSeverity::Error ? "error" : "warning";
+    return severity == Severity::Error ? "error" : "warning";
 }
 
 std::string FindingLine(const std::string& file, const TextFinding& finding)
@@ -155,7 +155,7 @@ std::string FindingLine(const std::string& file, const TextFinding& finding)
     std::string line = file + ": ";
     if (finding.Index)
         line += "index " + std::to_string(*finding.Index) + " (S_" + ToUtf8(finding.Identifier) + "): ";
-    line += std::string(SeverityName(finding.Severity)) + ": " + finding.Message;
+    line += std::string(SeverityName(finding.Level)) + ": " + finding.Message;
     if (finding.Index)
         line += ": " + CompactJson(ToUtf8(finding.Excerpt));
     return Printable(line) + "\n";
@@ -168,7 +168,7 @@ std::string FindingsJson(const std::string& file, std::span<const TextFinding> f
         // The findings about the whole file have no index, identifier or excerpt.
         const bool aboutText = finding.Index.has_value();
         records.push_back({{"file", file},
-                           {"severity", SeverityName(finding.Severity)},
+                           {"severity", SeverityName(finding.Level)},
                            {"kind", FindingKindName(finding.Kind)},
                            {"index", aboutText ? OrderedJson(*finding.Index) : OrderedJson()},
                            {"identifier", aboutText ? TextJson(finding.Identifier) : OrderedJson()},
@@ -204,11 +204,13 @@ void AddGenerateCommand(CLI::App& app, CommandRun& run)
         ->type_name("DIR");
     command->add_flag("--no-script", options->NoScript, "Do not run make_texts.bat");
     run.On(command, [options](std::ostream& out, std::ostream& err) {
-        const auto document = LoadCompleteDefinitionFile(options->File);
-        if (!document)
-            return ReportError(err, document.error().Message);
-        const SourceGenerationResult result = WriteSourceFiles(document->Table, options->Directory);
-        if (result.RunScript && !options->NoScript) {
+        auto session = OpenCompleteDefinitionFile(options->File);
+        if (!session)
+            return ReportError(err, session.error().Message);
+        const auto generated = session->GenerateSources(options->Directory);
+        if (!generated)
+            return ReportError(err, generated.Value.error().Message);
+        if (*generated.Value && !options->NoScript) {
             // The script writes to the same terminal; what was printed so far comes first.
             out.flush();
             err.flush();
@@ -220,8 +222,8 @@ void AddGenerateCommand(CLI::App& app, CommandRun& run)
         }
         // At most one notice is an error; the warnings are all printed before it.
         std::optional<std::string> failure;
-        for (const Notice& notice : result.Notices) {
-            if (notice.IsWarning())
+        for (const Notice& notice : generated.Notices) {
+            if (notice.Level == Severity::Warning)
                 ReportWarning(err, NoticeLine(notice));
             else
                 failure = NoticeLine(notice);
@@ -252,22 +254,23 @@ void AddExportCommand(CLI::App& app, CommandRun& run)
         ->required();
     run.On(command, [options](std::ostream&, std::ostream& err) {
         const std::string& file = options->File;
-        auto document = LoadCompleteDefinitionFile(file);
-        if (!document)
-            return ReportError(err, document.error().Message);
+        auto session = OpenCompleteDefinitionFile(file);
+        if (!session)
+            return ReportError(err, session.error().Message);
         // Refused before the font is rendered and before the file is created, as in the window.
-        if (auto exportable = CheckExportable(document->Table); !exportable)
+        if (auto exportable = CheckExportable(session->Document.Table); !exportable)
             return ReportError(err, file + ": " + exportable.error().Message);
-        auto rendered = RenderDocumentFont(std::move(*document), options->Font);
-        if (!rendered)
+        if (auto rendered = RenderSessionFont(*session, options->Font); !rendered)
             return ReportError(err, rendered.error().Message);
         // The export trims the translations of the table in memory; the file is never saved here.
-        const auto built = BuildExport(rendered->Document.Table, rendered->Font);
-        if (!built)
-            return ReportError(err, file + ": " + built.error().Message);
-        if (auto written = WriteFileSafely(options->Output, built->Bytes); !written)
-            return ReportError(err, written.error().Message);
-        for (const Notice& notice : built->Notices)
+        const auto exported = session->Export(options->Output);
+        if (!exported) {
+            // A file that cannot be written names itself; the rest is about the texts of FILE.
+            const Error& error = exported.Value.error();
+            const bool writing = error.Code == ErrorCode::OpenFailed || error.Code == ErrorCode::WriteFailed;
+            return ReportError(err, writing ? error.Message : file + ": " + error.Message);
+        }
+        for (const Notice& notice : exported.Notices)
             ReportWarning(err, NoticeLine(notice));
         return kExitSuccess;
     });
@@ -337,11 +340,11 @@ void AddCheckCommand(CLI::App& app, CommandRun& run)
             return ReportError(err, rendered.error().Message);
         const DefinitionTable& table = rendered->Document.Table;
         const std::vector<TextFinding> findings =
-            CheckTexts(table, rendered->Font, FaceCoverage(rendered->Coverage), TextCheckOptions{maxWidth});
+            CheckTexts(table, rendered->DeviceFont, FaceCoverage(rendered->FontCoverage), TextCheckOptions{maxWidth});
 
         std::size_t errors = 0;
         for (const TextFinding& finding : findings)
-            errors += finding.Severity == FindingSeverity::Error ? 1 : 0;
+            errors += finding.Level == Severity::Error ? 1 : 0;
         if (options->Json) {
             out << FindingsJson(file, findings);
         } else {

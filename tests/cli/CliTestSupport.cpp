@@ -4,9 +4,6 @@
 #include <sstream>
 
 #include "cli/Cli.h"
-#include "font/CharacterSet.h"
-#include "font/FreeTypeRasteriser.h"
-#include "font/RenderFont.h"
 #include "store/DefinitionFile.h"
 #include "support/TestSupport.h"
 
@@ -49,17 +46,6 @@ void WriteDefinitions(const std::filesystem::path& path, const std::vector<Strin
         tree.Append(&block, definition.Identifier, definition.Index);
     }
     WriteBytes(path, WriteDefinitionBytes(tree, table));
-}
-
-RenderedFont WindowFont(std::initializer_list<std::u16string_view> texts, std::vector<char16_t>& codePoints)
-{
-    CharacterSet characters;
-    for (const std::u16string_view text : texts)
-        characters.AddText(text);
-    RenderedFont font;
-    EXPECT_TRUE(RenderFont(font, characters, OpenFontFile(kDejaVuSans)).Succeeded());
-    codePoints = characters.CodePoints();
-    return font;
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& directory)

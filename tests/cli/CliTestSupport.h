@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "font/GlyphTable.h"
 #include "store/StringDefinition.h"
 
 namespace orv::test {
@@ -34,9 +33,6 @@ testing::AssertionResult IsOneErrorLine(const Outcome& outcome, int status);
 // Writes a definition file of `definitions`, each shown by a text item in one block "Block".
 void WriteDefinitions(const std::filesystem::path& path, const std::vector<StringDefinition>& definitions,
                       std::uint16_t firmwareVersion = 0x110);
-
-// The device font that the window renders from DejaVu Sans for `texts`, and its code points.
-RenderedFont WindowFont(std::initializer_list<std::u16string_view> texts, std::vector<char16_t>& codePoints);
 
 // The names in `directory`, sorted.
 std::vector<std::string> FilesIn(const std::filesystem::path& directory = ".");

@@ -10,6 +10,8 @@
 #include "base/Text.h"
 #include "cli/GlyphSheet.h"
 #include "cli/PngWriter.h"
+#include "font/FreeTypeRasteriser.h"
+#include "font/RenderFont.h"
 #include "support/TestSupport.h"
 
 namespace orv {
@@ -22,7 +24,6 @@ using test::kDejaVuSans;
 using test::Outcome;
 using test::RunQuietly;
 using test::RunStrdef;
-using test::WindowFont;
 
 // A PNG read back through libpng, 1 (grey) or 3 (RGB) bytes per pixel.
 struct Picture
@@ -31,12 +32,6 @@ struct Picture
     int Height = 0;
     bool Colour = false;
     std::vector<std::uint8_t> Pixels;
-
-    std::uint32_t Rgb(int x, int y) const
-    {
-        const std::uint8_t* pixel = &Pixels[(static_cast<std::size_t>(y) * Width + x) * 3];
-        return std::uint32_t{pixel[0]} << 16 | std::uint32_t{pixel[1]} << 8 | pixel[2];
-    }
 };
 
 Picture ReadPng(const fs::path& path)
@@ -53,19 +48,6 @@ Picture ReadPng(const fs::path& path)
     picture.Pixels.resize(PNG_IMAGE_SIZE(image));
     EXPECT_TRUE(png_image_finish_read(&image, nullptr, picture.Pixels.data(), 0, nullptr)) << image.message;
     return picture;
-}
-
-// The columns and rows of a grey picture that hold ink: left, right, top, bottom (inclusive).
-std::array<int, 4> InkBox(const Picture& picture)
-{
-    std::array<int, 4> box = {picture.Width, -1, picture.Height, -1};
-    for (int y = 0; y < picture.Height; ++y) {
-        for (int x = 0; x < picture.Width; ++x) {
-            if (picture.Pixels[static_cast<std::size_t>(y) * picture.Width + x] != 0)
-                box = {std::min(box[0], x), std::max(box[1], x), std::min(box[2], y), std::max(box[3], y)};
-        }
-    }
-    return box;
 }
 
 class FontCommands : public testing::Test
@@ -88,30 +70,28 @@ protected:
     }
 };
 
-TEST_F(FontCommands, PreviewDrawsTheTextCentredInGreyAtTheChosenZoomAndSize)
+TEST_F(FontCommands, PreviewDrawsTheChosenTextInGreyAtTheChosenZoomAndSize)
 {
+    const auto ink = [](const Picture& picture) {
+        return std::ranges::count_if(picture.Pixels, [](std::uint8_t value) { return value != 0; });
+    };
     const Picture normal = Preview({"--text", "HOH"});
-    EXPECT_EQ(normal.Width, 226);
-    EXPECT_EQ(normal.Height, 122);
-    EXPECT_FALSE(normal.Colour);
-    const auto [left, right, top, bottom] = InkBox(normal);
-    ASSERT_LE(left, right);
-    EXPECT_NEAR((left + right) / 2.0, 226 / 2.0, 2.0);
-    EXPECT_GE(top, 122 / 2 - 11);
-    EXPECT_LT(bottom, 122 / 2 + 11);
-
-    const auto zoomed = InkBox(Preview({"--text", "HOH", "--zoom", "3"}));
-    EXPECT_EQ(zoomed[1] - zoomed[0] + 1, 3 * (right - left + 1));
-    EXPECT_EQ(zoomed[3] - zoomed[2] + 1, 3 * (bottom - top + 1));
-
+    EXPECT_EQ(std::tuple(normal.Width, normal.Height, normal.Colour), std::tuple(226, 122, false));
+    // The ink is centred: its columns around the middle, its rows within the 22-pixel line there.
+    std::array<int, 4> box = {226, -1, 122, -1}; // left, right, top, bottom
+    for (int i = 0; i < 226 * 122; ++i) {
+        if (normal.Pixels[i] != 0)
+            box = {std::min(box[0], i % 226), std::max(box[1], i % 226), std::min(box[2], i / 226),
+                   std::max(box[3], i / 226)};
+    }
+    EXPECT_NEAR((box[0] + box[1]) / 2.0, 226 / 2.0, 2.0);
+    EXPECT_TRUE(box[2] >= 122 / 2 - 11 && box[3] < 122 / 2 + 11) << box[2] << " " << box[3];
+    EXPECT_EQ(ink(Preview({"--text", "HOH", "--zoom", "3"})), 9 * ink(normal));
     const Picture sized = Preview({"--text", "HOH", "--size", "300x40"});
-    EXPECT_EQ(sized.Width, 300);
-    EXPECT_EQ(sized.Height, 40);
-
+    EXPECT_EQ(std::pair(sized.Width, sized.Height), std::pair(300, 40));
     // --index shows the text that the editor shows: the trimmed translation when marked, else the default.
     EXPECT_EQ(Preview({"--index", "1"}, "index.png").Pixels, Preview({"--text", "Grüße"}).Pixels);
     EXPECT_EQ(Preview({"--index", "2"}, "index.png").Pixels, Preview({"--text", "Temperature"}).Pixels);
-    EXPECT_EQ(InkBox(Preview({"--text", ""}))[1], -1);
 }
 
 TEST_F(FontCommands, FailuresAreOneLineWithStatusOneAndWriteNothing)
@@ -140,77 +120,71 @@ TEST_F(FontCommands, FailuresAreOneLineWithStatusOneAndWriteNothing)
     EXPECT_EQ(FilesIn(), std::vector<std::string>{"texts.strdef"});
 }
 
-TEST_F(FontCommands, GlyphsDrawsEveryGlyphOverItsCodePointOrListsTheRecords)
+TEST_F(FontCommands, GlyphsWritesTheSheetAndListsARecordPerCodePoint)
 {
     EXPECT_EQ(RunQuietly({"glyphs", "texts.strdef", "--font", kDejaVuSans, "-o", "sheet.png"}), "");
     const std::string listed = RunQuietly({"glyphs", "texts.strdef", "--font", kDejaVuSans, "--json"});
     EXPECT_TRUE(listed.starts_with("{\n  \"glyphs\": [\n    {\"codePoint\":32,\"character\":\" \","))
         << listed;
     const nlohmann::json records = nlohmann::json::parse(listed).at("glyphs");
-
-    std::vector<char16_t> codePoints;
-    const RenderedFont font = WindowFont({u"Grüße", u"Temperature"}, codePoints);
+    CharacterSet characters; // the texts that the editor shows
+    characters.AddText(u"Grüße");
+    characters.AddText(u"Temperature");
+    RenderedFont font;
+    ASSERT_TRUE(RenderFont(font, characters, OpenFontFile(kDejaVuSans)).Succeeded());
+    const std::vector<char16_t> codePoints = characters.CodePoints();
     ASSERT_EQ(records.size(), codePoints.size());
+    const Glyph last = FindGlyph(font, codePoints.back());
+    EXPECT_EQ(records.back(), (nlohmann::json{{"codePoint", int{codePoints.back()}},
+                                              {"character", ToUtf8(std::u16string(1, codePoints.back()))},
+                                              {"advance", last.Advance},
+                                              {"xOffset", last.XOffset},
+                                              {"yOffset", last.YOffset},
+                                              {"width", last.Width},
+                                              {"height", last.Height}}));
     const Picture sheet = ReadPng("sheet.png");
     const GlyphSheetLayout layout = LayOutGlyphSheet(font, codePoints);
-    EXPECT_EQ(sheet.Width, layout.Width());
-    EXPECT_EQ(sheet.Height, layout.Height());
-    // The grid closes on the right and at the bottom (looked at beside the first cell's middle).
-    EXPECT_EQ(sheet.Rgb(sheet.Width - 1, layout.CellHeight / 2), kGridColour);
-    EXPECT_EQ(sheet.Rgb(layout.CellWidth / 2, sheet.Height - 1), kGridColour);
-    for (std::size_t i = 0; i < codePoints.size(); ++i) {
-        const Glyph glyph = FindGlyph(font, codePoints[i]);
-        EXPECT_EQ(records[i], (nlohmann::json{{"codePoint", int{codePoints[i]}},
-                                              {"character", ToUtf8(std::u16string(1, codePoints[i]))},
-                                              {"advance", glyph.Advance},
-                                              {"xOffset", glyph.XOffset},
-                                              {"yOffset", glyph.YOffset},
-                                              {"width", glyph.Width},
-                                              {"height", glyph.Height}}));
-        const int cellX = layout.CellX(i);
-        const int cellY = layout.CellY(i);
-
-        // The glyph's ink, and only its ink, is grey: every ink pixel a kSheetZoom square at its offsets.
-        long long inkPixels = 0;
-        for (const std::uint8_t value : glyph.Pixels)
-            inkPixels += value != 0;
-        long long greyPixels = 0;
-        for (int y = cellY; y < cellY + layout.CellHeight; ++y) {
-            for (int x = cellX; x < cellX + layout.CellWidth; ++x) {
-                const std::uint32_t colour = sheet.Rgb(x, y);
-                greyPixels += colour != 0 && colour == (colour & 0xFF) * 0x010101u;
-            }
-        }
-        EXPECT_EQ(greyPixels, inkPixels * kSheetZoom * kSheetZoom) << "U+" << std::hex << int{codePoints[i]};
-        if (inkPixels > 0 && glyph.Pixels[0] != 0) {
-            EXPECT_EQ(sheet.Rgb(cellX + layout.PenX + glyph.XOffset * kSheetZoom,
-                                cellY + layout.LineY + glyph.YOffset * kSheetZoom),
-                      glyph.Pixels[0] * 0x010101u);
-        }
-    }
+    EXPECT_EQ(std::tuple(sheet.Width, sheet.Height, sheet.Colour),
+              std::tuple(layout.Width(), layout.Height(), true));
 }
 
-TEST(GlyphSheet, LabelsSpellTheCodePointInHexadecimal)
+TEST(GlyphSheet, DrawsTheInkAsGreySquaresOverTheCodePointInHexadecimalInAClosedGrid)
 {
     const std::vector<char16_t> codePoints = {0x0123, 0x4567, 0x89AB, 0xCDEF};
-    const std::vector<std::uint8_t> blank = {0};
+    const std::vector<std::uint8_t> ink = {255, 0, 73, 36}, blank = {0};
     GlyphTableBuilder builder;
-    for (const char16_t codePoint : codePoints)
+    builder.Add(codePoints[0], Glyph{3, -1, 2, 2, 2, ink}); // ink from one pixel left of the pen
+    for (const char16_t codePoint : std::span(codePoints).subspan(1))
         builder.Add(codePoint, Glyph{1, 0, 0, 1, 1, blank});
     const RenderedFont font = builder.Finish();
     const GlyphSheetLayout layout = LayOutGlyphSheet(font, codePoints);
     const PngImage sheet = DrawGlyphSheet(font, codePoints).value();
+    const auto rgb = [&](long long x, long long y) {
+        const std::uint8_t* pixel = &sheet.Pixels[(y * sheet.Width + x) * 3];
+        return std::uint32_t{pixel[0]} << 16 | std::uint32_t{pixel[1]} << 8 | pixel[2];
+    };
+    // Each ink pixel a kSheetZoom square at its offsets from the pen; nothing else is grey.
+    int greys = 0;
+    for (int y = 0; y < layout.CellHeight; ++y)
+        for (int x = 0; x < layout.CellWidth; ++x)
+            greys += rgb(x, y) != 0 && rgb(x, y) == (rgb(x, y) & 0xFF) * 0x010101u;
+    EXPECT_EQ(greys, 3 * kSheetZoom * kSheetZoom);
+    EXPECT_EQ(rgb(layout.PenX - kSheetZoom, layout.LineY + 2 * kSheetZoom), 0xFFFFFFu);
+    EXPECT_EQ(rgb(layout.PenX + kSheetZoom - 1, layout.LineY + 4 * kSheetZoom - 1), 0x242424u);
+    // The grid closes on the right and at the bottom (looked at beside the first cell's middle).
+    EXPECT_EQ(rgb(sheet.Width - 1, layout.CellHeight / 2), kGridColour);
+    EXPECT_EQ(rgb(layout.CellWidth / 2, sheet.Height - 1), kGridColour);
+
     // One character per label pixel (kLabelZoom sheet pixels a side), '#' where it has the label colour.
     std::string labels;
     for (int row = 0; row < kDigitHeight; ++row) {
         for (std::size_t cell = 0; cell < codePoints.size(); ++cell) {
             for (int column = 0; column < kLabelDigits * (kDigitWidth + kDigitSpacing) - kDigitSpacing;
                  ++column) {
-                const int x = layout.CellX(cell) + layout.LabelX + column * kLabelZoom;
-                const int y = layout.CellY(cell) + layout.LabelY + row * kLabelZoom;
-                const std::uint8_t* pixel =
-                    &sheet.Pixels[(static_cast<std::size_t>(y) * sheet.Width + x) * 3];
-                labels += (pixel[0] << 16 | pixel[1] << 8 | pixel[2]) == int{kLabelColour} ? '#' : '.';
+                labels += rgb(layout.CellX(cell) + layout.LabelX + column * kLabelZoom,
+                              layout.CellY(cell) + layout.LabelY + row * kLabelZoom) == kLabelColour
+                              ? '#'
+                              : '.';
             }
             labels += cell + 1 < codePoints.size() ? ' ' : '\n';
         }
