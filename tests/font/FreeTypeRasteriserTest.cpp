@@ -147,13 +147,10 @@ TEST(FreeTypeRasteriser, FindsFacesByFamilyAndStyleAndNothingElse)
     // filled directly is checked when the font is looked up.
     const std::u16string longest(kMaxFaceNameLength, u'x');
     EXPECT_TRUE(MakeChosenFont(longest, 1000, false, 4000));
-    for (const auto& [family, weight, stretch] : {std::tuple{longest + u"x", 400, 0},
-                                                  {u"", 400, 0},
-                                                  {std::u16string(u"A\0B", 3), 400, 0},
-                                                  {u"A", 1001, 0},
-                                                  {u"A", -1, 0},
-                                                  {u"A", 400, 4001},
-                                                  {u"A", 400, -1}}) {
+    // clang-format off
+    for (const auto& [family, weight, stretch] : {std::tuple{longest + u"x", 400, 0}, {u"", 400, 0},
+             {std::u16string(u"A\0B", 3), 400, 0}, {u"A", 1001, 0}, {u"A", -1, 0}, {u"A", 400, 4001}, {u"A", 400, -1}}) {
+        // clang-format on
         EXPECT_FALSE(MakeChosenFont(family, weight, false, stretch));
         const auto refused = OpenChosenFont({family, 0, weight, false, stretch});
         EXPECT_TRUE(!refused && refused.error().Code == ErrorCode::BadInput);

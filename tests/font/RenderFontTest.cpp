@@ -33,15 +33,9 @@ void Paint(CoverageBitmap& bitmap, const std::vector<Ink>& inks)
 class SyntheticRasteriser final : public Rasteriser
 {
 public:
-    enum class Fault
-    {
-        None,
-        CoverageError,
-        DrawError,
-        DrawOutOfMemory,
-        Flat,
-        FlatButTilde
-    };
+    // clang-format off
+    enum class Fault { None, CoverageError, DrawError, DrawOutOfMemory, Flat, FlatButTilde };
+    // clang-format on
     Fault Broken = Fault::None;
     bool DrawnOnDirtyBitmap = false;
 

@@ -33,14 +33,11 @@ TEST(BlockTree, InsertAndRemoveKeepRowsAndLinks)
     tree.Append(&b, u"b1", 1);
     tree.Insert(&b, 0, u"b0", 2);
     EXPECT_EQ(DescribeTree(tree), "a (0)\nb (65541)\n  b0 (2)\n  b1 (1)\nc (0)\n");
-    EXPECT_EQ(b.TextIndex(), 5); // a text item refers to the low 16 bits of its data
-    EXPECT_FALSE(b.IsBlock());
-    EXPECT_EQ(b.Child(1)->Parent(), &b);
-    EXPECT_EQ(b.Parent(), nullptr);
-    EXPECT_EQ(a.NextSibling(), &b);
-    EXPECT_EQ(c.PreviousSibling(), &b);
-    EXPECT_EQ(a.PreviousSibling(), nullptr);
-    EXPECT_EQ(c.NextSibling(), nullptr);
+    // A text item refers to the low 16 bits of its data.
+    EXPECT_EQ(std::tuple(b.TextIndex(), b.IsBlock(), a.IsBlock()), std::tuple(5, false, true));
+    EXPECT_EQ(std::tuple(b.Parent(), b.Child(1)->Parent()), std::tuple(nullptr, &b));
+    EXPECT_EQ(std::tuple(a.PreviousSibling(), a.NextSibling(), c.PreviousSibling(), c.NextSibling()),
+              std::tuple(nullptr, &b, &b, nullptr));
 
     tree.Remove(a);
     EXPECT_EQ(c.Row(), 1u);

@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(DefinitionDocumentTest, AnOpenFileIsSavedOnlyWhenItChangedAndStaysOpenWhenAnotherCannotBeOpened)
+TEST_F(DefinitionDocumentTest, AnOpenFileIsSavedOnlyWhenChangedStaysOpenWhenAnotherCannotBeOpenedAndClears)
 {
     EXPECT_FALSE(Open("a.strdef").SaveLocked);
     EXPECT_TRUE(Document.Loaded);
@@ -51,8 +51,16 @@ TEST_F(DefinitionDocumentTest, AnOpenFileIsSavedOnlyWhenItChangedAndStaysOpenWhe
         EXPECT_EQ(failed.error().Code, ErrorCode::OpenFailed);
     }
     EXPECT_EQ(Document.FilePath, Directory / "a.strdef");
+    EXPECT_EQ(Document.Table.Definitions.at(3).Translation, u"Texte");
     EXPECT_EQ(Document.SaveDefinitionFile().value(), SaveStatus::Replaced);
     EXPECT_FALSE(Document.HasUnsavedChanges());
+
+    // Clearing resets the version and keeps the count prefix and the file.
+    Document.Table.CountPrefix = 5;
+    Document.ClearDefinitions();
+    EXPECT_TRUE(Document.Tree.Empty());
+    EXPECT_EQ(Document.Table, (DefinitionTable{5, kDefaultFirmwareVersion, 0, {}}));
+    EXPECT_EQ(Document.FilePath, Directory / "a.strdef");
 }
 
 TEST_F(DefinitionDocumentTest, ASaveLockedFileLoadsButIsNeverSaved)
@@ -85,16 +93,6 @@ TEST_F(DefinitionDocumentTest, AFileThatCannotBeReadLeavesTheDocumentUnloadedAnd
         EXPECT_FALSE(Document.HasUnsavedChanges());
         EXPECT_EQ(Document.SaveDefinitionFile().value(), SaveStatus::Disabled);
     }
-}
-
-TEST_F(DefinitionDocumentTest, ClearDefinitionsResetsTheVersionAndKeepsTheCountPrefix)
-{
-    Open("a.strdef");
-    Document.Table.CountPrefix = 5;
-    Document.ClearDefinitions();
-    EXPECT_TRUE(Document.Tree.Empty());
-    EXPECT_EQ(Document.Table, (DefinitionTable{5, kDefaultFirmwareVersion, 0, {}}));
-    EXPECT_EQ(Document.FilePath, Directory / "a.strdef");
 }
 
 } // namespace

@@ -31,46 +31,23 @@ ReadBack Read(const Bytes& bytes)
     return result;
 }
 
-TEST(DefinitionFile, SmallExampleIsWrittenAndReadByteForByte)
+TEST(DefinitionFile, SmallExampleIsWrittenByteForByteWithoutItsSaveLock)
 {
     BlockTree tree;
     DefinitionTable table;
     test::FillSmallTable(tree, table);
     table.SaveLock = 5;
     EXPECT_EQ(Hex(WriteDefinitionBytes(tree, table)), Hex(test::SmallFileBytes())); // "foni" is always 0
-    EXPECT_EQ(table.SaveLock, 5u);
-
-    ReadBack back = Read(test::SmallFileBytes());
-    ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk);
-    EXPECT_TRUE(back.Tree == tree) << DescribeTree(back.Tree);
-    table.SaveLock = 0;
-    EXPECT_EQ(back.Table, table);
-}
-
-TEST(DefinitionFile, WritesTreeMarkersInDisplayOrder)
-{
-    BlockTree tree;
-    BlockItem& a = tree.Append(nullptr, u"A", 0);
-    tree.Append(&a, u"a1", 1);
-    tree.Append(&a, u"a2", 2);
-    tree.Append(nullptr, u"B", 0);
-    // 0 A, 1 a1, 2 a2, 3 up, 2 B, FFFF end.
-    EXPECT_EQ(
-        Hex(WriteDefinitionBytes(tree, DefinitionTable())),
-        Hex(DefinitionBytes("00 00 'A' 00 00 00 00 01 00 'a1' 01 00 00 00 02 00 'a2' 02 00 00 00 03 00 "
-                            "02 00 'B' 00 00 00 00 FF FF 01 00 00 00 'ver' 10 01 'foni' 00 00 00 00 ''")));
 }
 
 TEST(DefinitionFile, StringLengthsTakeTheirShortestForm)
 {
     // The length bytes after FF FE FF; a length of exactly 0xFFFE already takes the u32 form.
     const std::pair<std::size_t, std::string> cases[] = {
-        {0, "00"},
         {254, "FE"},
         {255, "FF FF 00"},
         {0xFFFD, "FF FD FF"},
         {0xFFFE, "FF FF FF FE FF 00 00"},
-        {0x10000, "FF FF FF 00 00 01 00"},
     };
     for (const auto& [length, form] : cases) {
         DefinitionTable table;
@@ -136,13 +113,12 @@ TEST(DefinitionFile, ReadsEveryFormTheWriterDoesNotUse)
         "'abc' 'ver' 04 01 'FONI' 'foni' 07 00 00 00 00"));
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << back.Outcome.Reason;
     EXPECT_EQ(DescribeTree(back.Tree), "a (0)\nb (0)\nB€cé (0)\n  c1 (4)\n  unused (5)\nd (6)\n");
-    EXPECT_EQ(back.Table, (DefinitionTable{7,
-                                           0x104,
-                                           7,
-                                           {{0, {0, u"z", u"", u"", 0, u""}},
-                                            {1, {1, u"abc", u"", u"y", 0, u""}},
-                                            {2, {2, u"", u"de", u"", 7, u"x"}},
-                                            {3, {3, u"", u"", u"", 0, u""}}}}));
+    // clang-format off
+    EXPECT_EQ(back.Table, (DefinitionTable{7, 0x104, 7, {{0, {0, u"z", u"", u"", 0, u""}},
+                                                         {1, {1, u"abc", u"", u"y", 0, u""}},
+                                                         {2, {2, u"", u"de", u"", 7, u"x"}},
+                                                         {3, {3, u"", u"", u"", 0, u""}}}}));
+    // clang-format on
 
     // Without the tags, both words are 0, whatever the table held; nothing after the end tag is read.
     ASSERT_EQ(ReadDefinitionBytes(DefinitionBytes("FF FF 01 00 00 00 '' DE"), back.Tree, back.Table).Result,
@@ -161,23 +137,15 @@ TEST(DefinitionFile, RejectsBrokenFilesAtOnceAfterEmptyingTheTables)
         // What was read stays, and "UNUSED" items are only removed from a complete read.
         {header + "00 00 'UNUSED' 00 00 00 00 04 00 'no' 00 00 00 00 FF FF", ReadResult::ReadBadTreeMarker,
          "UNUSED (0)\n", ""},
-        // Longer length forms cut short: 8 bits with a u32 length (as the magic and as a label), UTF-16
-        // with a u32 and a u64 length, and a count with a u64 value.
+        // Longer length forms cut short: 8 bits and UTF-16 with a u32 length, a count with a u64 value.
         {"FF FF FF 01", ReadResult::ReadFailed, "", "magic at byte 0: the file ends after 4 of its 7 bytes"},
-        {header + "00 00 FF FF FF 01", ReadResult::ReadFailed, "",
-         "tree item 0: label at byte 28: the file ends after 4 of its 7 bytes"},
         {header + "FF FF 01 00 FF FF FF FF FF FF 01", ReadResult::ReadFailed, "",
          "record count at byte 30: the file ends after 7 of its 14 bytes"},
         {"FF FE FF FF FF FF 01", ReadResult::ReadFailed, "",
          "magic at byte 0: the file ends after 7 of its 10 bytes"},
-        {"FF FE FF FF FF FF FF FF FF FF 01", ReadResult::ReadFailed, "",
-         "magic at byte 0: the file ends after 11 of its 18 bytes"},
         // Huge lengths are refused before anything is allocated, also one that wraps when doubled.
         {header + "00 00 FF F0 FF 7A 7A", ReadResult::ReadFailed, "",
          "tree item 0: label at byte 28: string claims 65520 8-bit characters, only 2 bytes left"},
-        {header + "00 00 FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF 7A 7A", ReadResult::ReadFailed, "",
-         "tree item 0: label at byte 28: string claims 18446744073709551615 8-bit characters, only 2 bytes "
-         "left"},
         {header + "00 00 FF FE FF FF FF FF 00 00 00 10 7A 7A", ReadResult::ReadFailed, "",
          "tree item 0: label at byte 28: string claims 268435456 UTF-16 characters, only 2 bytes left"},
         {header + "00 00 FF FE FF FF FF FF FF FF FF FF 01 00 00 00 00 00 00 80 7A 7A", ReadResult::ReadFailed,
@@ -229,30 +197,16 @@ TEST(DefinitionFile, EveryTruncationFailsCleanlyAndKeepsWhatWasRead)
 
 TEST(DefinitionFile, DeepTreesAreReadAndWrittenWithoutRecursion)
 {
-    constexpr int kDepth = 300000;
-    // A chain of items, each the child of the one before, with empty 8-bit labels; no records.
+    // A chain of 300,000 items, each the child of the one before, with empty 8-bit labels; no records.
     Bytes bytes = DefinitionBytes("00 00 'root' 00 00 00 00");
-    const Bytes child = FromHex("01 00 00 01 00 00 00");
-    for (int level = 1; level < kDepth; ++level)
-        bytes.insert(bytes.end(), child.begin(), child.end());
+    for (int level = 1; level < 300000; ++level)
+        bytes.insert(bytes.end(), {1, 0, 0, 1, 0, 0, 0});
     const Bytes end = FromHex("FF FF 01 00 00 00 ''");
     bytes.insert(bytes.end(), end.begin(), end.end());
     ReadBack back = Read(bytes);
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk);
-    EXPECT_EQ(back.Tree.ItemCount(), static_cast<std::size_t>(kDepth));
+    EXPECT_EQ(back.Tree.ItemCount(), 300000u);
     EXPECT_TRUE(Read(WriteDefinitionBytes(back.Tree, back.Table)).Tree == back.Tree);
-}
-
-TEST(DefinitionFile, AFileThatCannotBeOpenedChangesNothing)
-{
-    BlockTree tree;
-    DefinitionTable table;
-    test::FillSmallTable(tree, table);
-    const auto result = ReadDefinitionFile("/nonexistent/dir/file.strdef", tree, table);
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error().Code, ErrorCode::OpenFailed);
-    EXPECT_EQ(tree.ItemCount(), 2u);
-    EXPECT_EQ(table.Definitions.size(), 1u);
 }
 
 TEST(DefinitionFile, LabelShowsTheVersionDividedByAHundred)

@@ -19,16 +19,8 @@ TEST(DefinitionMerge, CarriesTranslationsOverRowByRow)
 {
     // Per index: the loaded definition's default text, translation and mark, the other file's, and
     // the merged translation and mark; a null default text: the index is not in that file.
-    const struct
-    {
-        std::uint16_t Index;
-        const char16_t *LoadedDefault, *LoadedTranslation;
-        std::uint32_t LoadedMark;
-        const char16_t *OtherDefault, *OtherTranslation;
-        std::uint32_t OtherMark;
-        const char16_t* Translation;
-        std::uint32_t Mark;
-    } rows[] = {
+    using T = const char16_t*;
+    const std::tuple<std::uint16_t, T, T, std::uint32_t, T, T, std::uint32_t, T, std::uint32_t> rows[] = {
         // Translated, same default, the other's translation blank: carried over with its mark.
         {1, u"Same", u"Gleich", 1, u"Same", u"  \t", 1, u"Gleich", 1},
         // Translated, default changed: carried over without its mark.
@@ -47,15 +39,13 @@ TEST(DefinitionMerge, CarriesTranslationsOverRowByRow)
     DefinitionTable table;
     DefinitionTable other{4, 0x111, 5, {}};
     DefinitionTable expected = other;
-    for (const auto& row : rows) {
-        if (row.LoadedDefault)
-            table.Definitions[row.Index] =
-                Definition(row.Index, row.LoadedDefault, row.LoadedTranslation, row.LoadedMark);
-        if (row.OtherDefault) {
-            other.Definitions[row.Index] =
-                Definition(row.Index, row.OtherDefault, row.OtherTranslation, row.OtherMark);
-            expected.Definitions[row.Index] =
-                Definition(row.Index, row.OtherDefault, row.Translation, row.Mark);
+    for (const auto& [index, loadedDefault, loadedTranslation, loadedMark, otherDefault, otherTranslation,
+                      otherMark, translation, mark] : rows) {
+        if (loadedDefault)
+            table.Definitions[index] = Definition(index, loadedDefault, loadedTranslation, loadedMark);
+        if (otherDefault) {
+            other.Definitions[index] = Definition(index, otherDefault, otherTranslation, otherMark);
+            expected.Definitions[index] = Definition(index, otherDefault, translation, mark);
         }
     }
     BlockTree tree = test::TreeFrom("old");

@@ -31,15 +31,10 @@ Bytes DefinitionBytes(std::string_view rest)
 
 Bytes SmallFileBytes()
 {
-    // The magic "ORVstrdef" and the format word 0; the tree: 0 block B (data 0), 1 text T (data 1), 3
-    // up, FFFF end; count prefix 1, one record: mask 3F, index 1, "X", "D", "", "", translated 0; the
-    // tags "ver" 0x110, "foni" 0 and the empty end tag.
-    return FromHex("FF FE FF 09 4F 00 52 00 56 00 73 00 74 00 72 00 64 00 65 00 66 00 00 00 00 00"
-                   "00 00 FF FE FF 01 42 00 00 00 00 00 01 00 FF FE FF 01 54 00 01 00 00 00 03 00 FF FF"
-                   "01 00 01 00 3F 00 00 00 01 00 FF FE FF 01 58 00 FF FE FF 01 44 00"
-                   "FF FE FF 00 FF FE FF 00 00 00 00 00"
-                   "FF FE FF 03 76 00 65 00 72 00 10 01 FF FE FF 04 66 00 6F 00 6E 00 69 00 00 00 00 00"
-                   "FF FE FF 00");
+    // The tree: 0 block B (data 0), 1 text T (data 1), 3 up, FFFF end; count prefix 1, one record:
+    // mask 3F, index 1, "X", "D", "", "", translated 0; the tags "ver" 0x110, "foni" 0 and the end tag.
+    return DefinitionBytes("00 00 'B' 00 00 00 00 01 00 'T' 01 00 00 00 03 00 FF FF 01 00 01 00 "
+                           "3F 00 00 00 01 00 'X' 'D' '' '' 00 00 00 00 'ver' 10 01 'foni' 00 00 00 00 ''");
 }
 
 void FillSmallTable(BlockTree& tree, DefinitionTable& table)
