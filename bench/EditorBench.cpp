@@ -13,9 +13,8 @@
 
 #include "base/FileIo.h"
 #include "editor/BlockTreeModel.h"
-#include "editor/CBitmapRect.h"
-#include "editor/CKV_string_editorDlg.h"
-#include "editor/CTextBox.h"
+#include "editor/MainWindow.h"
+#include "editor/TextBox.h"
 #include "store/DefinitionFile.h"
 
 namespace orv {
@@ -95,19 +94,19 @@ fs::path BenchDirectory()
 struct OpenWindow
 {
     BenchPlatform Platform;
-    CKV_string_editorDlg Window{Platform};
+    MainWindow Window{Platform};
 
     explicit OpenWindow(const fs::path& path)
     {
         Platform.Path = QString::fromStdString(path.string());
         Window.show();
-        Window.OnOpen();
+        Window.openFile();
         QApplication::processEvents();
     }
-    ~OpenWindow() { Window.Document.Loaded = false; } // closing saves nothing
+    ~OpenWindow() { Window.document().Loaded = false; } // closing saves nothing
 
-    QTreeView* Tree() { return static_cast<QTreeView*>(Window.Control(kIdDefinitionsTree)); }
-    void Select(const BlockItem* item) { Tree()->setCurrentIndex(Window.TreeModel().IndexOf(item)); }
+    QTreeView* Tree() { return Window.findChild<QTreeView*>("definitionsTree"); }
+    void Select(const BlockItem* item) { Tree()->setCurrentIndex(Window.treeModel().IndexOf(item)); }
 };
 
 void OpenFileUntilTheTreeIsShown(benchmark::State& state)
@@ -115,28 +114,28 @@ void OpenFileUntilTheTreeIsShown(benchmark::State& state)
     const fs::path path = WriteLargeFile(BenchDirectory() / "large.strdef", 0);
     BenchPlatform platform;
     platform.Path = QString::fromStdString(path.string());
-    CKV_string_editorDlg window(platform);
+    MainWindow window(platform);
     window.show();
     QApplication::processEvents();
-    auto* tree = static_cast<QTreeView*>(window.Control(kIdDefinitionsTree));
+    auto* tree = window.findChild<QTreeView*>("definitionsTree");
     for (auto _ : state) {
-        window.OnOpen();
+        window.openFile();
         tree->viewport()->repaint();
         QApplication::processEvents();
     }
-    if (window.Document.Table.Definitions.size() != kDefinitionCount || platform.MessageCount != 0)
+    if (window.document().Table.Definitions.size() != kDefinitionCount || platform.MessageCount != 0)
         state.SkipWithError("the file did not load");
-    window.Document.Loaded = false;
+    window.document().Loaded = false;
 }
 BENCHMARK(OpenFileUntilTheTreeIsShown)->Unit(benchmark::kMillisecond);
 
 void NextToBeTranslatedFindingNothing(benchmark::State& state)
 {
     OpenWindow open(WriteLargeFile(BenchDirectory() / "translated.strdef", 0));
-    open.Select(open.Window.Document.Tree.FirstTopLevel());
+    open.Select(open.Window.document().Tree.FirstTopLevel());
     for (auto _ : state)
-        open.Window.OnNextToBeTranslated(); // a full round, then the message
-    state.counters["items"] = static_cast<double>(open.Window.Document.Tree.ItemCount());
+        open.Window.selectNextToBeTranslated(); // a full round, then the message
+    state.counters["items"] = static_cast<double>(open.Window.document().Tree.ItemCount());
     if (open.Platform.MessageCount != static_cast<int>(state.iterations()))
         state.SkipWithError("the search found something");
 }
@@ -145,16 +144,16 @@ BENCHMARK(NextToBeTranslatedFindingNothing)->Unit(benchmark::kMillisecond);
 void NextToBeTranslatedFindingTheLastText(benchmark::State& state)
 {
     OpenWindow open(WriteLargeFile(BenchDirectory() / "last.strdef", kDefinitionCount - 1));
-    const BlockTree& tree = open.Window.Document.Tree;
+    const BlockTree& tree = open.Window.document().Tree;
     for (auto _ : state) {
         state.PauseTiming();
         open.Tree()->collapseAll();
         open.Select(tree.FirstTopLevel());
         state.ResumeTiming();
-        open.Window.OnNextToBeTranslated(); // walks to the end, expands its block, selects it
+        open.Window.selectNextToBeTranslated(); // walks to the end, expands its block, selects it
         QApplication::processEvents();
     }
-    if (open.Window.CurrentDefinition != &open.Window.Document.Table.Definitions.at(kDefinitionCount - 1))
+    if (open.Window.currentDefinition() != &open.Window.document().Table.Definitions.at(kDefinitionCount - 1))
         state.SkipWithError("the last text was not selected");
 }
 BENCHMARK(NextToBeTranslatedFindingTheLastText)->Unit(benchmark::kMillisecond);
@@ -174,16 +173,16 @@ void KeystrokeInALongTranslation(benchmark::State& state)
 {
     const fs::path path = WriteLargeFile(BenchDirectory() / "keystroke.strdef", 0);
     OpenWindow open(path);
-    open.Window.DeviceFont = AsciiFont();
+    open.Window.setDeviceFont(AsciiFont());
     // Text 1 gets a long translation with some line breaks, marked, so that the preview shows it.
     std::u16string text;
     while (text.size() < kLongTextLength)
         text += text.size() % 200 == 100 ? u"\r\n" : u"The quick brown fox jumps over the lazy dog. ";
     text.resize(kLongTextLength);
     text.back() = u'.'; // no trailing blank for the preview to trim
-    open.Window.Document.Table.Definitions.at(1).Translation = text;
-    open.Select(open.Window.Document.Tree.FirstTopLevel()->Child(0));
-    auto* box = static_cast<CTextBox*>(open.Window.Control(kIdTranslationBox));
+    open.Window.document().Table.Definitions.at(1).Translation = text;
+    open.Select(open.Window.document().Tree.FirstTopLevel()->Child(0));
+    auto* box = open.Window.findChild<TextBox*>("translationBox");
     box->setFocus();
     box->moveCursor(QTextCursor::End);
     QApplication::processEvents();
@@ -195,7 +194,7 @@ void KeystrokeInALongTranslation(benchmark::State& state)
         typed = !typed;
         QApplication::processEvents();
     }
-    const std::size_t length = open.Window.Document.Table.Definitions.at(1).Translation.size();
+    const std::size_t length = open.Window.document().Table.Definitions.at(1).Translation.size();
     if (length != kLongTextLength && length != kLongTextLength + 1)
         state.SkipWithError("the keystrokes did not reach the translation");
 }

@@ -1,7 +1,5 @@
 #include "editor/BlockTreeModel.h"
 
-#include <new>
-
 namespace orv {
 
 BlockTreeModel::BlockTreeModel(BlockTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree(tree) {}
@@ -55,40 +53,10 @@ QModelIndex BlockTreeModel::IndexOf(const BlockItem* item) const
     return createIndex(static_cast<int>(item->Row()), 0, const_cast<BlockItem*>(item));
 }
 
-BlockItem* BlockTreeModel::MoveItem(BlockItem& item, MoveKind kind)
+void BlockTreeModel::ItemAboutToMove(const BlockItem& item, const BlockItem* parent, std::size_t row)
 {
-    const std::optional<MoveTarget> target = FindMoveTarget(Tree, item, kind);
-    if (!target)
-        return nullptr;
-    const int row = static_cast<int>(target->Row);
-    beginInsertRows(IndexOf(target->Parent), row, row);
-    BlockItem* moved = nullptr;
-    try {
-        moved = &Tree.Insert(target->Parent, target->Row, u"", 0);
-        // The copy is complete before views hear of the row, so they find its whole subtree.
-        CopySubtree(Tree, *moved, item);
-    } catch (const std::bad_alloc&) {
-        if (moved) {
-            // The partial copy is a real row by now: announce it, then take it away again.
-            endInsertRows();
-            const int partialRow = static_cast<int>(moved->Row());
-            beginRemoveRows(IndexOf(moved->Parent()), partialRow, partialRow);
-            Tree.Remove(*moved);
-            endRemoveRows();
-        } else {
-            // Nothing was inserted after all; the views start afresh from the unchanged tree.
-            beginResetModel();
-            endResetModel();
-        }
-        throw;
-    }
-    endInsertRows();
-
     const int oldRow = static_cast<int>(item.Row());
-    beginRemoveRows(IndexOf(item.Parent()), oldRow, oldRow);
-    Tree.Remove(item);
-    endRemoveRows();
-    return moved;
+    beginMoveRows(IndexOf(item.Parent()), oldRow, oldRow, IndexOf(parent), static_cast<int>(row));
 }
 
 BlockItem* BlockTreeModel::ItemAt(const QModelIndex& index)

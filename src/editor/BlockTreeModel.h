@@ -1,18 +1,18 @@
 #pragma once
 
 // The BlockTree as a Qt item model. It stores nothing of its own: an index's internal pointer is
-// the BlockItem it shows, and every answer is read from the tree. Loads and merges replace the
-// whole tree between BeginReset and EndReset; moves go through MoveItem, which tells the views row
-// by row, so that they keep the expansion and scroll position of everything else.
+// the BlockItem it shows, and every answer is read from the tree. It listens to the session that
+// changes the tree: a load or merge resets the model, and a move is a row move of the same item, so
+// that views keep its expansion and the scroll position of everything else.
 
 #include <QAbstractItemModel>
 
+#include "session/EditorSession.h"
 #include "store/BlockTree.h"
-#include "store/TreeMoves.h"
 
 namespace orv {
 
-class BlockTreeModel final : public QAbstractItemModel
+class BlockTreeModel final : public QAbstractItemModel, public TreeListener
 {
 public:
     explicit BlockTreeModel(BlockTree& tree, QObject* parent = nullptr);
@@ -29,15 +29,10 @@ public:
     // The item an index of this model shows, or nullptr for the invalid index.
     static BlockItem* ItemAt(const QModelIndex& index);
 
-    // Brackets a change of the tree that views must forget everything about.
-    void BeginReset() { beginResetModel(); }
-    void EndReset() { endResetModel(); }
-
-    // Moves `item` with its subtree one step as `kind` says (see store/TreeMoves.h): the new item
-    // with its copied subtree is announced as one inserted row, the old item as one removed row.
-    // Returns the new item, or nullptr when the move is not possible (nothing changes). When memory
-    // runs out it throws std::bad_alloc with the tree as it was and the views told so.
-    BlockItem* MoveItem(BlockItem& item, MoveKind kind);
+    void TreeAboutToBeReplaced() override { beginResetModel(); }
+    void TreeReplaced() override { endResetModel(); }
+    void ItemAboutToMove(const BlockItem& item, const BlockItem* parent, std::size_t row) override;
+    void ItemMoved() override { endMoveRows(); }
 
 private:
     BlockTree& Tree;

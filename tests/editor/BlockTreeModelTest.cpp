@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorTestSupport.h"
+#include "session/EditorSession.h"
 #include "support/TestSupport.h"
 
 namespace orv::test {
@@ -55,12 +56,34 @@ TEST(BlockTreeModel, ShowsTheTreeAsItIsAndPassesTheModelTester)
     view.setModel(&model);
     view.setCurrentIndex(index);
     view.expandAll();
-    model.BeginReset();
+    model.TreeAboutToBeReplaced();
     tree.Clear();
     tree.Append(nullptr, u"Only", 0);
-    model.EndReset();
+    model.TreeReplaced();
     EXPECT_EQ(Describe(model), "Only (0)\n");
     EXPECT_FALSE(view.currentIndex().isValid());
+}
+
+TEST(BlockTreeModel, MovesAreRowMovesOfTheSameItemThatViewsFollow)
+{
+    EditorSession session;
+    BuildSample(session.Document.Tree, session.Document.Table);
+    BlockTreeModel model(session.Document.Tree);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    session.SetTreeListeners(&model, nullptr);
+    QTreeView view;
+    view.setModel(&model);
+    view.expandAll();
+
+    BlockItem* block = session.Document.Tree.TopLevel(0)->Child(2);
+    const QPersistentModelIndex followed = model.IndexOf(block);
+    const MoveKind kinds[] = {MoveKind::Out, MoveKind::Up, MoveKind::IntoNext, MoveKind::Up, MoveKind::Down};
+    for (const MoveKind kind : kinds) {
+        ASSERT_TRUE(*session.Move(*block, kind).Value);
+        EXPECT_EQ(Describe(model), DescribeTree(session.Document.Tree));
+        EXPECT_EQ(BlockTreeModel::ItemAt(followed), block);
+        EXPECT_EQ(followed, model.IndexOf(block));
+    }
 }
 
 } // namespace

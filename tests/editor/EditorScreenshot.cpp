@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "editor/AboutDialog.h"
 #include "editor/BlockTreeModel.h"
-#include "editor/CAboutDlg.h"
-#include "editor/CBitmapRect.h"
-#include "editor/CKV_string_editorDlg.h"
+#include "editor/MainWindow.h"
+#include "editor/PreviewWidget.h"
 #include "store/DefinitionFile.h"
 
 namespace orv {
@@ -73,10 +73,10 @@ const BlockItem* FindItem(const BlockTree& tree, const QString& label, const Def
     return nullptr;
 }
 
-void SelectItem(CKV_string_editorDlg& window, const BlockItem* item)
+void SelectItem(MainWindow& window, const BlockItem* item)
 {
-    auto* tree = static_cast<QTreeView*>(window.Control(kIdDefinitionsTree));
-    const QModelIndex index = window.TreeModel().IndexOf(item);
+    auto* tree = window.findChild<QTreeView*>("definitionsTree");
+    const QModelIndex index = window.treeModel().IndexOf(item);
     tree->setCurrentIndex(index);
     tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     QTest::qWait(50);
@@ -85,11 +85,11 @@ void SelectItem(CKV_string_editorDlg& window, const BlockItem* item)
 int WindowPictures(const QString& file, const QDir& output, const QString& label)
 {
     FixedFilePlatform platform(file);
-    CKV_string_editorDlg window(platform);
+    MainWindow window(platform);
     window.show();
     QApplication::processEvents();
-    window.OnOpen();
-    const BlockItem* item = FindItem(window.Document.Tree, label, window.Document.Table);
+    window.openFile();
+    const BlockItem* item = FindItem(window.document().Tree, label, window.document().Table);
     if (!item) {
         std::fprintf(stderr, "no such item\n");
         return 1;
@@ -98,19 +98,20 @@ int WindowPictures(const QString& file, const QDir& output, const QString& label
     const bool windowSaved = window.grab().save(output.filePath(QStringLiteral("editor.png")));
 
     // The preview with a real device font, rendered as "Choose Font" renders it.
-    window.OnChooseFont();
+    window.chooseFont();
     QTest::qWait(50);
     const bool previewSaved = window.grab().save(output.filePath(QStringLiteral("editor-preview.png")));
-    auto* zoomed = static_cast<QCheckBox*>(window.Control(kIdZoomed));
+    auto* zoomed = window.findChild<QCheckBox*>("zoomedBox");
     zoomed->click();
     QTest::qWait(50);
     const bool zoomedSaved = window.grab().save(output.filePath(QStringLiteral("editor-zoomed.png")));
 
-    CAboutDlg about(window.Icon(), &window);
+    AboutDialog about(window.windowIcon(),
+                      QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor), &window);
     about.show();
     QTest::qWait(100);
     const bool aboutSaved = about.grab().save(output.filePath(QStringLiteral("about.png")));
-    const bool iconSaved = window.Icon().pixmap(256).save(output.filePath(QStringLiteral("icon.png")));
+    const bool iconSaved = window.windowIcon().pixmap(256).save(output.filePath(QStringLiteral("icon.png")));
     return windowSaved && previewSaved && zoomedSaved && aboutSaved && iconSaved && platform.MessageCount == 0
                ? 0
                : 1;
@@ -170,18 +171,18 @@ int FontSamplePictures(const QDir& output)
     out.close();
 
     FixedFilePlatform platform(file);
-    CKV_string_editorDlg window(platform);
+    MainWindow window(platform);
     window.show();
     QApplication::processEvents();
-    window.OnOpen();
-    window.OnChooseFont();
-    auto* preview = static_cast<CBitmapRect*>(window.Control(kIdPreview));
-    auto* zoomed = static_cast<QCheckBox*>(window.Control(kIdZoomed));
+    window.openFile();
+    window.chooseFont();
+    auto* preview = window.findChild<PreviewWidget*>("previewWidget");
+    auto* zoomed = window.findChild<QCheckBox*>("zoomedBox");
 
     std::vector<QPixmap> rows;
     bool saved = true;
-    for (std::size_t row = 0; row < window.Document.Tree.TopLevel(0)->ChildCount(); ++row) {
-        SelectItem(window, window.Document.Tree.TopLevel(0)->Child(row));
+    for (std::size_t row = 0; row < window.document().Tree.TopLevel(0)->ChildCount(); ++row) {
+        SelectItem(window, window.document().Tree.TopLevel(0)->Child(row));
         const QString name = QStringLiteral("%1").arg(row + 1);
         if (zoomed->isChecked())
             zoomed->click();

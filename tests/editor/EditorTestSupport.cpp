@@ -1,15 +1,16 @@
 #include "EditorTestSupport.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 #include <cerrno>
 
-#include <gtest/gtest.h>
-
-#include "store/DefinitionDocument.h"
+#include "editor/MainWindow.h"
+#include "editor/TextBox.h"
+#include "font/PreviewCanvas.h"
 #include "store/DefinitionFile.h"
-#include "support/TestSupport.h"
 
 namespace orv::test {
 
@@ -30,8 +31,7 @@ QModelIndex FindLabel(const QAbstractItemModel& model, const QModelIndex& parent
         const QModelIndex index = model.index(row, 0, parent);
         if (model.data(index).toString() == label)
             return index;
-        const QModelIndex found = FindLabel(model, index, label);
-        if (found.isValid())
+        if (const QModelIndex found = FindLabel(model, index, label); found.isValid())
             return found;
     }
     return QModelIndex();
@@ -63,34 +63,40 @@ void BuildSample(BlockTree& tree, DefinitionTable& table)
     Define(table, 7, u"NO_ITEM", u"Not in the tree", u"", 0);
 }
 
-QString WriteSample(const std::filesystem::path& path)
-{
-    BlockTree tree;
-    DefinitionTable table;
-    BuildSample(tree, table);
-    WriteDefinitionFile(path, tree, table);
-    return QString::fromStdString(std::filesystem::absolute(path).string());
-}
-
 void WriteDefinitionFile(const std::filesystem::path& path, const BlockTree& tree, DefinitionTable table)
 {
     WriteBytes(path, WriteDefinitionBytes(tree, table));
 }
 
-void FailToCreateTheTemporaryFile(DefinitionDocument& document)
+QString WriteSimpleFile(const std::filesystem::path& path)
 {
-    document.SaveFaults = [](SaveStep step, int) { return step == SaveStep::CreateTemporary ? EACCES : 0; };
+    BlockTree tree;
+    tree.Append(&tree.Append(nullptr, u"Menu", 0), u"MENU_MAIN", 1);
+    DefinitionTable table;
+    Define(table, 1, u"MENU_MAIN", u"Main menu", u"", 0);
+    WriteDefinitionFile(path, tree, table);
+    return PathOf(path);
 }
 
-QString ToQString(const std::u16string& text)
+StringDefinition SavedDefinition(const QString& path, std::uint16_t index)
 {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    BlockTree tree;
+    DefinitionTable table;
+    EXPECT_TRUE(ReadDefinitionFile(path.toStdString(), tree, table));
+    return table.FindOrAddDefinition(index);
 }
 
-std::u16string ToU16(const QString& text)
+QString PathOf(const std::filesystem::path& path)
 {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
+    return QString::fromStdString(std::filesystem::absolute(path).string());
+}
+
+int InkedPixels(const PreviewCanvas& canvas)
+{
+    int count = 0;
+    for (std::uint32_t pixel : canvas.Pixels())
+        count += pixel != 0;
+    return count;
 }
 
 void Type(QWidget* widget, const QString& text)
@@ -101,27 +107,66 @@ void Type(QWidget* widget, const QString& text)
 
 void Click(QWidget* widget)
 {
-    ASSERT_TRUE(widget);
-    ASSERT_TRUE(widget->isVisible() && widget->isEnabled());
+    ASSERT_TRUE(widget && widget->isVisible() && widget->isEnabled());
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier,
                       QPoint(widget->width() / 2, widget->height() / 2));
 }
 
-void ClickTreeItem(QTreeView* tree, const QString& label)
+void MainWindowTest::SetUp()
 {
+    Window = std::make_unique<MainWindow>(Platform);
+    Window->show();
+    Window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+}
+
+void MainWindowTest::Open(const QString& path)
+{
+    Platform.ExpectOpenDialog(path);
+    Click(Button("openButton"));
+}
+
+void MainWindowTest::OpenSample()
+{
+    SamplePath = PathOf(Directory / "sample.strdef");
+    BlockTree tree;
+    DefinitionTable table;
+    BuildSample(tree, table);
+    WriteDefinitionFile(SamplePath.toStdString(), tree, table);
+    Open(SamplePath);
+    ASSERT_TRUE(Window->document().Loaded);
+}
+
+void MainWindowTest::ClickItem(const QString& label)
+{
+    QTreeView* tree = Tree();
     const QModelIndex index = FindLabel(*tree->model(), QModelIndex(), label);
     ASSERT_TRUE(index.isValid()) << "no tree item " << label.toStdString();
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         tree->expand(parent);
     tree->scrollTo(index);
-    const QRect place = tree->visualRect(index);
-    ASSERT_FALSE(place.isEmpty());
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualRect(index).center());
 }
 
-QString SelectedLabel(QTreeView* tree)
+QString MainWindowTest::SelectedLabel() const
 {
-    return tree->currentIndex().data().toString();
+    return Tree()->currentIndex().data().toString();
+}
+
+void MainWindowTest::TypeTranslation(const QString& text)
+{
+    TextBox* box = TranslationBox();
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    ASSERT_TRUE(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    Type(box, text);
+}
+
+void MainWindowTest::FailSaves()
+{
+    Window->document().SaveFaults = [](SaveStep step, int) {
+        return step == SaveStep::CreateTemporary ? EACCES : 0;
+    };
 }
 
 } // namespace orv::test

@@ -1,22 +1,29 @@
 #pragma once
 
-// Sample files and helpers for driving the window in tests.
+// Sample files, and the fixture of the window tests: a real window, shown and active, with the
+// scripted platform, working in a fresh temporary directory (where saving puts its temporary file
+// and the generated sources go).
 
+#include <QCheckBox>
+#include <QPushButton>
 #include <QString>
+#include <QTreeView>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "ScriptedPlatform.h"
+#include "editor/MainWindow.h"
+#include "editor/TextBox.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionTable.h"
-
-class QTreeView;
-class QWidget;
+#include "support/TestSupport.h"
 
 namespace orv {
 
-class CKV_string_editorDlg;
-class CTextBox;
-class DefinitionDocument;
+class PreviewCanvas;
 
 namespace test {
 
@@ -29,31 +36,77 @@ namespace test {
 //   - Alarms
 //       ALM_HIGH (4)      "High\r\ntemperature", translated "Über-\r\ntemperatur"
 //       ALM_GHOST (9)     no definition for index 9
-//       OLD (UNUSED) (5)  removed by the reader; definition 5 stays
+//       OLD (UNUSED) (5)  removed by the reader (so the loaded table differs from the file);
+//                         definition 5 stays
 //   - Units
 //       UNIT_C (6)        "°C", translated "°C"
 //   (a definition with index 7 has no item)
 void BuildSample(BlockTree& tree, DefinitionTable& table);
-// The sample as a .strdef file at `path`; returns the path as the dialog would give it.
-QString WriteSample(const std::filesystem::path& path);
-// Any tree and table as a .strdef file.
 void WriteDefinitionFile(const std::filesystem::path& path, const BlockTree& tree, DefinitionTable table);
+// A file as the editor itself writes it, so that closing it unchanged saves nothing:
+//   - Menu
+//       MENU_MAIN (1)     "Main menu", not translated
+QString WriteSimpleFile(const std::filesystem::path& path);
+// The definition `index` as the file at `path` holds it.
+StringDefinition SavedDefinition(const QString& path, std::uint16_t index);
 
-// Makes every save of `document` fail from now on, before any file is touched, as when the
-// definition file's directory cannot be written to.
-void FailToCreateTheTemporaryFile(DefinitionDocument& document);
-
-QString ToQString(const std::u16string& text);
-std::u16string ToU16(const QString& text);
+QString PathOf(const std::filesystem::path& path);
+// The count of pixels that are not black.
+int InkedPixels(const PreviewCanvas& canvas);
 
 // Types `text` into `widget` key by key, any characters.
 void Type(QWidget* widget, const QString& text);
 // Clicks `widget` (a button, a check box) with the mouse.
 void Click(QWidget* widget);
-// Clicks the tree item with label `label` (searched in display order), expanding its ancestors.
-void ClickTreeItem(QTreeView* tree, const QString& label);
-// The label of the tree's selected item, or an empty string.
-QString SelectedLabel(QTreeView* tree);
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+
+    // The window's widget with object name `name`.
+    template <typename Widget = QWidget> Widget* Find(const char* name) const
+    {
+        auto* widget = Window->findChild<Widget*>(QLatin1String(name));
+        EXPECT_TRUE(widget) << "no widget " << name;
+        return widget;
+    }
+    QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
+    QTreeView* Tree() const { return Find<QTreeView>("definitionsTree"); }
+    TextBox* TranslationBox() const { return Find<TextBox>("translationBox"); }
+    QCheckBox* TranslatedBox() const { return Find<QCheckBox>("translatedBox"); }
+    StringDefinition& Definition(std::uint16_t index) const
+    {
+        return Window->document().Table.Definitions.at(index);
+    }
+
+    // Opens `path` through "Open" with the dialog scripted.
+    void Open(const QString& path);
+    // Writes the sample and opens it.
+    void OpenSample();
+    // Clicks the tree item with label `label`, expanding its ancestors.
+    void ClickItem(const QString& label);
+    QString SelectedLabel() const;
+    // Clicks into the Translation box and types `text` at its end.
+    void TypeTranslation(const QString& text);
+    // Makes every save fail from now on, before any file is touched.
+    void FailSaves();
+
+    TemporaryDirectory Directory;
+    ScriptedPlatform Platform;
+    // Destroyed first, before the platform it uses; without closing, it saves nothing.
+    std::unique_ptr<MainWindow> Window;
+    QString SamplePath;
+};
+
+// Asked before Open replaces a changed file.
+inline Message SaveQuestion(const QString& path)
+{
+    return {"Save the changes to " + path + " before opening another file?", "orvane-text-editor",
+            MessageIcon::Question, MessageButtons::YesNoCancel};
+}
+// An error box with the failure's text from the system.
+inline const Message kSystemError{QString(), QStringLiteral("orvane-text-editor"), MessageIcon::Error};
 
 } // namespace test
 } // namespace orv

@@ -2,52 +2,45 @@
 
 // A strict stand-in for the desktop in window tests. Every dialog the window opens must have been
 // scripted with its answer, in order among the dialogs of its kind (file dialogs, font dialogs,
-// message boxes); an unscripted or different dialog fails the test. Every message box is
-// recorded, and so are the clipboard and the command lines.
+// message boxes); an unscripted or different dialog fails the test. Every message box is recorded,
+// and so are the clipboard and the command lines.
 
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <ostream>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/PlatformServices.h"
 
 void PrintTo(const QString& text, std::ostream* out);
 
-namespace orv {
-
-void PrintTo(const Message& message, std::ostream* out);
-
-namespace test {
+namespace orv::test {
 
 class ScriptedPlatform final : public PlatformServices
 {
 public:
-    // Fails the test if a scripted step was not used.
+    // Fails the test if a scripted answer was never used.
     ~ScriptedPlatform() override;
 
-    // The next open-file dialog answers `path` (nothing: cancelled).
-    void ExpectOpenDialog(std::optional<QString> path);
-    void ExpectSaveDialog(std::optional<QString> path);
-    void ExpectFontDialog(std::optional<QFont> font);
-    // The next font dialog fails as if memory ran out (it throws std::bad_alloc).
-    void ExpectFailingFontDialog();
-    // The next message box must show `message` (text, caption, icon and buttons) and is answered
-    // with `answer`.
-    void ExpectMessage(Message message, MessageAnswer answer = MessageAnswer::Ok);
-    // As ExpectMessage, for a message whose text comes from the system (an error's reason): any
-    // text is accepted; it is in Messages for further checks.
-    void ExpectMessageWithAnyText(Message message, MessageAnswer answer = MessageAnswer::Ok);
-    // The next clipboard request fails with `outcome`.
-    void FailNextClipboard(ClipboardOutcome outcome);
-    // True when every scripted step has been used.
+    // The next dialog of each kind answers this (nothing: cancelled).
+    void ExpectOpenDialog(std::optional<QString> path) { OpenAnswers.push_back(std::move(path)); }
+    void ExpectSaveDialog(std::optional<QString> path) { SaveAnswers.push_back(std::move(path)); }
+    void ExpectFontDialog(std::optional<QFont> font) { FontAnswers.push_back(std::move(font)); }
+    // The next message box must show `message` (its caption, icon and buttons, and its text unless
+    // that is empty: a text from the system) and is answered with `answer`.
+    void ExpectMessage(Message message, MessageAnswer answer = MessageAnswer::Ok)
+    {
+        MessageAnswers.emplace_back(std::move(message), answer);
+    }
+    // The next dialog of any kind throws std::bad_alloc, as if memory ran out.
+    void FailNextDialog() { ThrowNext = true; }
+    void FailNextClipboard(ClipboardOutcome outcome) { ClipboardFailures.push_back(outcome); }
+    // True when every scripted answer has been used.
     bool Done() const;
 
-    std::vector<Message> Messages;              // every message box shown
-    std::vector<FileDialogRequest> FileDialogs; // every file dialog asked for
+    std::vector<Message> Messages; // every message box shown
     QString Clipboard;
     std::vector<QString> Commands;
     // Called for each command line after it is recorded; gives the exit status (0 when unset).
@@ -61,30 +54,14 @@ public:
     int RunCommand(const QString& commandLine) override;
 
 private:
-    enum class Kind
-    {
-        OpenDialog,
-        SaveDialog,
-        FontDialog,
-        MessageBox,
-        Clipboard,
-    };
-    struct Step
-    {
-        Kind What;
-        std::optional<QString> Path;
-        std::optional<QFont> Font;
-        Message Expected;
-        MessageAnswer Answer = MessageAnswer::Ok;
-        ClipboardOutcome ClipboardResult;
-        bool AnyText = false;
-        bool Throws = false;
-    };
-    // The next step if it is of kind `what`; otherwise fails the test with `description`.
-    std::optional<Step> Take(Kind what, const std::string& description);
+    template <typename Answer> Answer Take(std::deque<Answer>& answers, const char* dialog);
 
-    std::map<Kind, std::deque<Step>> Script;
+    std::deque<std::optional<QString>> OpenAnswers;
+    std::deque<std::optional<QString>> SaveAnswers;
+    std::deque<std::optional<QFont>> FontAnswers;
+    std::deque<std::pair<Message, MessageAnswer>> MessageAnswers;
+    std::deque<ClipboardOutcome> ClipboardFailures;
+    bool ThrowNext = false;
 };
 
-} // namespace test
-} // namespace orv
+} // namespace orv::test

@@ -1,11 +1,11 @@
-#include "editor/CBlockTreeView.h"
+#include "editor/BlockTreeView.h"
 
 #include <QMouseEvent>
 #include <QStyleFactory>
 
 namespace orv {
 
-CBlockTreeView::CBlockTreeView(QWidget* parent) : QTreeView(parent)
+BlockTreeView::BlockTreeView(QWidget* parent) : QTreeView(parent)
 {
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -24,7 +24,7 @@ CBlockTreeView::CBlockTreeView(QWidget* parent) : QTreeView(parent)
     }
 }
 
-void CBlockTreeView::mousePressEvent(QMouseEvent* event)
+void BlockTreeView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
         event->accept();
@@ -33,7 +33,7 @@ void CBlockTreeView::mousePressEvent(QMouseEvent* event)
     QTreeView::mousePressEvent(event);
 }
 
-void CBlockTreeView::mouseReleaseEvent(QMouseEvent* event)
+void BlockTreeView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
         event->accept();
@@ -42,7 +42,7 @@ void CBlockTreeView::mouseReleaseEvent(QMouseEvent* event)
     QTreeView::mouseReleaseEvent(event);
 }
 
-void CBlockTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+void BlockTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
         event->accept();

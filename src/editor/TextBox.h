@@ -11,35 +11,35 @@
 
 namespace orv {
 
-class CTextBox final : public QTextEdit
+class TextBox final : public QTextEdit
 {
     Q_OBJECT
 
 public:
-    explicit CTextBox(QWidget* parent = nullptr);
+    explicit TextBox(QWidget* parent = nullptr);
 
     // Shows `text`; not an edit, and it clears the undo history.
-    void SetText(std::u16string text);
+    void setStoredText(std::u16string text);
     // The box's text in stored form: exactly what was set, with the user's edits applied.
-    const std::u16string& Text() const { return Content.Stored(); }
+    const std::u16string& storedText() const { return m_content.Stored(); }
 
 signals:
     // The user changed the text: typing, pasting, deleting, undoing, or an insertion by the window
     // that stands for typing.
-    void UserEdited();
+    void userEdited();
     // The box lost the keyboard focus.
-    void FocusLost();
+    void focusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void OnContentsChanged();
-    std::u16string WidgetText() const;
+    void onContentsChanged();
+    std::u16string widgetText() const;
 
-    BoxText Content;
-    bool SettingText = false;
+    BoxText m_content;
+    bool m_settingText = false;
 };
 
 } // namespace orv

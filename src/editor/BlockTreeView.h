@@ -7,12 +7,12 @@
 
 namespace orv {
 
-class CBlockTreeView final : public QTreeView
+class BlockTreeView final : public QTreeView
 {
     Q_OBJECT
 
 public:
-    explicit CBlockTreeView(QWidget* parent = nullptr);
+    explicit BlockTreeView(QWidget* parent = nullptr);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,4 +1,4 @@
-#include "editor/CTextBox.h"
+#include "editor/TextBox.h"
 
 #include <QKeyEvent>
 #include <QPalette>
@@ -13,7 +13,7 @@ constexpr int kTextMargin = 2;
 
 } // namespace
 
-CTextBox::CTextBox(QWidget* parent) : QTextEdit(parent)
+TextBox::TextBox(QWidget* parent) : QTextEdit(parent)
 {
     setAcceptRichText(false);
     setLineWrapMode(QTextEdit::NoWrap);
@@ -34,19 +34,19 @@ CTextBox::CTextBox(QWidget* parent) : QTextEdit(parent)
     QTextOption option = document()->defaultTextOption();
     option.setAlignment(Qt::AlignHCenter);
     document()->setDefaultTextOption(option);
-    connect(document(), &QTextDocument::contentsChanged, this, &CTextBox::OnContentsChanged);
+    connect(document(), &QTextDocument::contentsChanged, this, &TextBox::onContentsChanged);
 }
 
-void CTextBox::SetText(std::u16string text)
+void TextBox::setStoredText(std::u16string text)
 {
     const std::u16string shown = ShownText(text);
-    SettingText = true;
+    m_settingText = true;
     setPlainText(QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size())));
-    SettingText = false;
-    Content.Set(std::move(text), WidgetText());
+    m_settingText = false;
+    m_content.Set(std::move(text), widgetText());
 }
 
-std::u16string CTextBox::WidgetText() const
+std::u16string TextBox::widgetText() const
 {
     // The raw text keeps every character as the document holds it (toPlainText would turn
     // no-break spaces into spaces); blocks are separated by U+2029.
@@ -55,16 +55,16 @@ std::u16string CTextBox::WidgetText() const
                           static_cast<std::size_t>(raw.size()));
 }
 
-void CTextBox::OnContentsChanged()
+void TextBox::onContentsChanged()
 {
-    if (SettingText)
+    if (m_settingText)
         return;
     // Format-only changes (a new font, say) also arrive here; only a changed text is an edit.
-    if (Content.Edit(WidgetText()))
-        emit UserEdited();
+    if (m_content.Edit(widgetText()))
+        emit userEdited();
 }
 
-void CTextBox::keyPressEvent(QKeyEvent* event)
+void TextBox::keyPressEvent(QKeyEvent* event)
 {
     // Shift+Enter would make a line break inside a paragraph, which has no stored form of its own;
     // every Enter makes the one line break the device knows.
@@ -79,10 +79,10 @@ void CTextBox::keyPressEvent(QKeyEvent* event)
     QTextEdit::keyPressEvent(event);
 }
 
-void CTextBox::focusOutEvent(QFocusEvent* event)
+void TextBox::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
-    emit FocusLost();
+    emit focusLost();
 }
 
 } // namespace orv

@@ -1,0 +1,901 @@
+#include "editor/MainWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QStyleFactory>
+#include <limits>
+#include <new>
+
+#include "base/FileIo.h"
+#include "editor/AboutDialog.h"
+#include "editor/ApplicationIcon.h"
+#include "editor/BlockTreeModel.h"
+#include "editor/BlockTreeView.h"
+#include "editor/ControlLayout.h"
+#include "editor/PreviewWidget.h"
+#include "editor/TextBox.h"
+#include "font/CharacterSet.h"
+#include "font/FreeTypeRasteriser.h"
+#include "font/PreviewCanvas.h"
+#include "font/RenderFont.h"
+#include "output/FontTextExport.h"
+#include "output/OutputMessages.h"
+#include "output/SourceGeneration.h"
+#include "store/DefinitionMerge.h"
+
+namespace orv {
+
+namespace {
+
+// The dialog's size in dialog units, and its font.
+constexpr int kDialogWidth = 464;
+constexpr int kDialogHeight = 249;
+constexpr int kDialogFontPoints = 10;
+
+constexpr const char* kFileFilter = "String definition files (*.strdef)";
+constexpr const char* kFileSuffix = "strdef";
+
+constexpr int kNormalZoom = 1;
+constexpr int kZoomedZoom = 3;
+
+// The entries of the special-character list, in their order: the character, and the text shown
+// after it. U+2194 shows as a word instead, and "Insert" knows that word.
+struct SpecialCharacter
+{
+    char16_t Character;
+    const char* Suffix;
+};
+constexpr SpecialCharacter kSpecialCharacters[] = {
+    {u'\u0008', " (inverted)"},
+    {u'\u0007', " (normal)"},
+    {u'\u25A1', " (wildcard)"},
+    {u'\u25B2', ""},
+    {u'\u25BA', ""},
+    {u'\u25BC', ""},
+    {u'\u25C4', ""},
+    {u'\u00AB', ""},
+    {u'\u00BB', ""},
+    {u'\u2194', ""},
+    {u'\u2195', ""},
+    {u'\u00A9', ""},
+    {u'\u00B0', ""},
+    {u'\u00B1', ""},
+    {u'\u00B2', ""},
+    {u'\u00B5', ""},
+    {u'\u00D7', ""},
+    {u'\u2248', ""},
+    {u'\u266A', ""},
+    {u'\uFFFC', ""},
+};
+constexpr char16_t kCheckCharacter = u'\u2194';
+constexpr const char* kCheckLabel = "<check>";
+
+constexpr const char* kExportFilter = "Orvane text definition files (*.ovtx)";
+constexpr const char* kExportSuffix = "ovtx";
+// The outputs are made where the editor runs, as the firmware's build expects them.
+constexpr const char* kOutputDirectory = ".";
+
+QString ToQString(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string ToU16(const QString& text)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+QString PathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+std::filesystem::path ToPath(const QString& text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+QString SpecialCharacterLabel(const SpecialCharacter& entry)
+{
+    if (entry.Character == kCheckCharacter)
+        return QString::fromLatin1(kCheckLabel);
+    return QString(QChar(entry.Character)) + QString::fromLatin1(entry.Suffix);
+}
+
+Message ErrorMessage(const QString& text)
+{
+    return {text, QStringLiteral("ERROR"), MessageIcon::Error};
+}
+
+Message Notification(const QString& text)
+{
+    return {text, QStringLiteral("Notification"), MessageIcon::Information};
+}
+
+// The family as fontconfig knows it. Qt names a family that several foundries offer as
+// "Family [Foundry]"; the foundry is not part of the name that finds the face.
+std::u16string PickedFamily(const QFont& font)
+{
+    QString family = font.family();
+    const qsizetype foundry = family.lastIndexOf(QLatin1String(" ["));
+    if (foundry > 0 && family.endsWith(QLatin1Char(']')))
+        family.truncate(foundry);
+    return ToU16(family);
+}
+
+// The chosen face at the height ChosenFont carries, as the Translation box shows it.
+QFont ShownFont(const ChosenFont& chosen)
+{
+    QFont font;
+    font.setFamilies({ToQString(chosen.FaceName)});
+    if (chosen.Weight != kWeightDontCare)
+        font.setWeight(static_cast<QFont::Weight>(chosen.Weight));
+    font.setItalic(chosen.Italic);
+    if (chosen.Stretch != kStretchDontCare)
+        font.setStretch(chosen.Stretch);
+    if (chosen.Height > 0)
+        font.setPixelSize(chosen.Height);
+    return font;
+}
+
+MessageIcon ToMessageIcon(NoticeIcon icon)
+{
+    switch (icon) {
+    case NoticeIcon::Error:
+        return MessageIcon::Error;
+    case NoticeIcon::Warning:
+        return MessageIcon::Warning;
+    case NoticeIcon::Information:
+        return MessageIcon::Information;
+    }
+    return MessageIcon::None;
+}
+
+Message ToMessage(const Notice& notice)
+{
+    return {QString::fromStdString(notice.Text), QString::fromStdString(notice.Caption),
+            ToMessageIcon(notice.Icon), MessageButtons::Ok, QString::fromStdString(notice.Details)};
+}
+
+} // namespace
+
+MainWindow::MainWindow(PlatformServices& services, QWidget* parent)
+    : QDialog(parent), m_services(services), m_previewZoom(kNormalZoom)
+{
+    // A fixed-size window with a minimise box and no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Arial, which fontconfig maps to its metric twin Liberation Sans where Arial is missing.
+    QFont dialogFont;
+    dialogFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    dialogFont.setPointSize(kDialogFontPoints);
+    setFont(dialogFont);
+    m_units = DialogUnits::FromFont(font());
+    setFixedSize(m_units.Size(kDialogWidth, kDialogHeight));
+    setWindowIcon(ApplicationIcon());
+
+    createControls();
+    connectControls();
+    updateTitle();
+}
+
+MainWindow::~MainWindow()
+{
+    // The controls go while the document they show still exists: a box that loses the focus as it
+    // is destroyed commits, and views ask their models. Nothing is shown any more.
+    m_session.ShowItem(nullptr);
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    delete m_definitionsModel;
+    delete m_scratchModel;
+}
+
+template <typename Widget> Widget* MainWindow::control(const char* name) const
+{
+    auto* widget = findChild<Widget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(widget);
+    return widget;
+}
+
+QWidget* MainWindow::createControl(const ControlSpec& spec)
+{
+    const QString caption = spec.Caption ? QString::fromUtf8(spec.Caption) : QString();
+    switch (spec.Kind) {
+    case ControlKind::Label:
+        return new QLabel(caption, this);
+    case ControlKind::Group: {
+        auto* box = new QGroupBox(caption, this);
+        if (m_groupStyle)
+            box->setStyle(m_groupStyle);
+        return box;
+    }
+    case ControlKind::Tree:
+        return new BlockTreeView(this);
+    case ControlKind::LineEdit:
+        return new QLineEdit(this);
+    case ControlKind::TextBox:
+        return new TextBox(this);
+    case ControlKind::Button:
+        return new QPushButton(caption, this);
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, this);
+    case ControlKind::ComboBox:
+        return new QComboBox(this);
+    case ControlKind::Preview:
+        return new PreviewWidget(this);
+    }
+    return nullptr;
+}
+
+void MainWindow::createControls()
+{
+    // Group boxes in Qt's "Windows" style draw their caption on the frame line, where the places of
+    // the controls inside expect it; one style object serves them all.
+    m_groupStyle = QStyleFactory::create(QStringLiteral("Windows"));
+    if (m_groupStyle)
+        m_groupStyle->setParent(this);
+
+    // Created in the order of the table, which is the tab order.
+    for (const ControlSpec& spec : kControls) {
+        QWidget* widget = createControl(spec);
+        widget->setObjectName(QLatin1String(spec.Name));
+        const QRect place = m_units.Rect(spec.X, spec.Y, spec.Width, spec.Height);
+        widget->setGeometry(place);
+        if (spec.Flags & kCentred) {
+            // A check box centres its box and caption together in its place.
+            const int boxWidth = std::min(place.width(), widget->sizeHint().width());
+            widget->setGeometry(place.x() + (place.width() - boxWidth) / 2, place.y(), boxWidth,
+                                place.height());
+        }
+        if (spec.Flags & kStartsDisabled)
+            widget->setEnabled(false);
+        if (spec.Flags & kNeverShown) {
+            widget->hide();
+            widget->setEnabled(false);
+        }
+    }
+
+    m_treeLabel = control<QLabel>("treeLabel");
+    m_definitionsModel = new BlockTreeModel(m_session.Document.Tree, this);
+    m_definitionsTree = control<QTreeView>("definitionsTree");
+    m_definitionsTree->setModel(m_definitionsModel);
+    control<QLabel>("indexLabel")->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_indexBox = control<QLineEdit>("indexBox");
+    m_indexBox->setReadOnly(true);
+    control<QLabel>("defaultTextLabel")->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_defaultTextBox = control<TextBox>("defaultTextBox");
+    m_translatedBox = control<QCheckBox>("translatedBox");
+    m_translationBox = control<TextBox>("translationBox");
+    auto* specialLabel = control<QLabel>("specialCharacterLabel");
+    specialLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    specialLabel->setWordWrap(true);
+    m_specialCharacterList = control<QComboBox>("specialCharacterList");
+    for (const SpecialCharacter& entry : kSpecialCharacters)
+        m_specialCharacterList->addItem(SpecialCharacterLabel(entry));
+    m_specialCharacterList->setCurrentIndex(-1);
+    m_descriptionBox = control<TextBox>("descriptionBox");
+    m_preview = control<PreviewWidget>("previewWidget");
+    m_zoomedBox = control<QCheckBox>("zoomedBox");
+
+    m_identifierBox = control<QLineEdit>("identifierBox");
+    // A line edit keeps 32767 units by default; an identifier in a file can be longer, and the box
+    // must give back every unit it was shown.
+    m_identifierBox->setMaxLength(std::numeric_limits<int>::max());
+    m_copyIdentifierButton = control<QPushButton>("copyIdentifierButton");
+    auto* defaultButton = control<QPushButton>("defaultButton");
+    defaultButton->setDefault(true);
+    defaultButton->hide();
+    m_scratchModel = new BlockTreeModel(m_session.ScratchTree, this);
+    m_scratchView = control<QTreeView>("scratchTree");
+    m_scratchView->setModel(m_scratchModel);
+    m_session.SetTreeListeners(m_definitionsModel, m_scratchModel);
+}
+
+template <typename Handler> auto MainWindow::guarded(Handler handler)
+{
+    return [this, handler] {
+        try {
+            (this->*handler)();
+        } catch (const std::exception& failure) {
+            reportFailure(failure);
+        }
+    };
+}
+
+void MainWindow::connectControls()
+{
+    connect(m_definitionsTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                // The view makes the first item current when it gets the focus with none; the
+                // item whose text is shown is always the selected one.
+                QItemSelectionModel* selection = m_definitionsTree->selectionModel();
+                if (current.isValid() && !selection->isSelected(current))
+                    selection->select(current, QItemSelectionModel::ClearAndSelect);
+                if (m_restoringSelection)
+                    return;
+                try {
+                    showSelectedItem();
+                } catch (const std::exception& failure) {
+                    reportFailure(failure);
+                }
+            });
+    connect(m_translationBox, &TextBox::userEdited, this, guarded(&MainWindow::onTranslationEdited));
+    connect(m_translationBox, &TextBox::focusLost, this, guarded(&MainWindow::commitTranslationBox));
+    connect(m_translatedBox, &QCheckBox::clicked, this, guarded(&MainWindow::onTranslatedClicked));
+    connect(m_zoomedBox, &QCheckBox::clicked, this, guarded(&MainWindow::onZoomedClicked));
+    const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
+        {"copyDefaultTextButton", &MainWindow::copyDefaultText},
+        {"insertButton", &MainWindow::insertSpecialCharacter},
+        {"copyIdentifierButton", &MainWindow::copyIdentifier},
+        {"moveUpButton", &MainWindow::moveUp},
+        {"moveDownButton", &MainWindow::moveDown},
+        {"moveOutButton", &MainWindow::moveOut},
+        {"moveIntoNextButton", &MainWindow::moveIntoNext},
+        {"nextButton", &MainWindow::selectNext},
+        {"nextToBeTranslatedButton", &MainWindow::selectNextToBeTranslated},
+        {"openButton", &MainWindow::openFile},
+        {"loadButton", &MainWindow::reloadFile},
+        {"chooseFontButton", &MainWindow::chooseFont},
+        {"mergeButton", &MainWindow::mergeFile},
+        {"exportWithFontButton", &MainWindow::exportWithFont},
+        {"defaultButton", &MainWindow::onEnterPressed},
+    };
+    for (const auto& [name, handler] : buttons)
+        connect(control<QPushButton>(name), &QPushButton::clicked, this, guarded(handler));
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, guarded(&MainWindow::showAbout));
+}
+
+void MainWindow::updateTitle()
+{
+    const DefinitionTable& table = m_session.Document.Table;
+    if (table.Definitions.empty())
+        m_treeLabel->setText(QStringLiteral("System strings"));
+    else
+        m_treeLabel->setText(QStringLiteral("System strings (Fw. ver. %1)")
+                                 .arg(QString::fromStdString(FirmwareVersionText(table.FirmwareVersion))));
+    const QString suffix =
+        m_session.Document.FilePath.empty() ? QString() : QStringLiteral(" - ") + PathText(m_session.Document.FilePath);
+    setWindowTitle(QStringLiteral("Orvane text definition editor ver. %1.%2%3")
+                       .arg(kEditorVersionMajor)
+                       .arg(kEditorVersionMinor)
+                       .arg(suffix));
+}
+
+template <typename Load> bool MainWindow::showLoad(Load load)
+{
+    // The views forget the tree while it is read. Should the file not open, the unchanged tree is
+    // shown again as it was, so the expanded blocks are noted first.
+    const BlockItem* selected = selectedItem();
+    std::vector<const BlockItem*> expanded;
+    for (const BlockItem* item = m_session.Document.Tree.FirstTopLevel(); item; item = item->NextInDisplayOrder()) {
+        if (item->ChildCount() > 0 && m_definitionsTree->isExpanded(m_definitionsModel->IndexOf(item)))
+            expanded.push_back(item);
+    }
+    const Outcome<LoadOutcome> outcome = load();
+    if (!outcome) {
+        // The file could not be opened and nothing was read: the document is as it was, and so
+        // is what the window shows.
+        for (const BlockItem* item : expanded)
+            m_definitionsTree->expand(m_definitionsModel->IndexOf(item));
+        restoreSelection(selected);
+        showError(outcome.Value.error());
+        return false;
+    }
+    showNoDefinition();
+    if (outcome.Value->Result == ReadResult::ReadOk)
+        m_treeLabel->setText(QString::fromStdString(ReaderLabelText(m_session.Document.Table.FirmwareVersion)));
+    showNotices(outcome.Notices);
+    updateTitle();
+    return true;
+}
+
+bool MainWindow::loadDefinitionFile()
+{
+    return showLoad([this] { return m_session.Reload(); });
+}
+
+bool MainWindow::openDefinitionFile(const std::filesystem::path& path)
+{
+    return showLoad([this, &path] { return m_session.Open(path); });
+}
+
+bool MainWindow::saveDefinitionFile()
+{
+    const auto saved = m_session.Save();
+    if (!saved) {
+        showError(saved.Value.error());
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::clearDefinitions()
+{
+    m_session.Clear();
+    showNoDefinition();
+}
+
+BlockItem* MainWindow::selectedItem() const
+{
+    return BlockTreeModel::ItemAt(m_definitionsTree->selectionModel()->currentIndex());
+}
+
+void MainWindow::selectItem(const BlockItem* item)
+{
+    const QModelIndex index = m_definitionsModel->IndexOf(item);
+    m_definitionsTree->setCurrentIndex(index);
+    m_definitionsTree->scrollTo(index);
+}
+
+void MainWindow::restoreSelection(const BlockItem* item)
+{
+    if (!item)
+        return;
+    m_restoringSelection = true;
+    selectItem(item);
+    m_restoringSelection = false;
+}
+
+bool MainWindow::findNextText(bool onlyUntranslated)
+{
+    BlockItem* found = m_session.NextText(selectedItem(), onlyUntranslated);
+    m_definitionsTree->setFocus();
+    if (!found)
+        return false;
+    selectItem(found);
+    return true;
+}
+
+void MainWindow::showNoDefinition()
+{
+    m_session.ShowItem(nullptr);
+    m_defaultTextBox->setEnabled(false);
+    m_identifierBox->setEnabled(false);
+    m_copyIdentifierButton->setEnabled(false);
+    m_indexBox->setEnabled(false);
+    m_defaultTextBox->setStoredText({});
+    m_identifierBox->clear();
+    m_translationBox->setStoredText({});
+    m_translatedBox->setChecked(false);
+    m_descriptionBox->setStoredText({});
+    m_indexBox->setText(QStringLiteral("-"));
+}
+
+void MainWindow::showSelectedItem()
+{
+    const BlockItem* item = selectedItem();
+    if (!item)
+        return;
+    m_definitionsTree->setFocus();
+    if (item->IsBlock()) {
+        // The preview keeps showing the last text.
+        showNoDefinition();
+        return;
+    }
+    m_identifierBox->setEnabled(true);
+    m_copyIdentifierButton->setEnabled(true);
+    m_indexBox->setEnabled(true);
+    // Showing a blank translation clears its mark in the table: it is never in use.
+    const StringDefinition& definition = *m_session.ShowItem(item);
+    m_defaultTextBox->setStoredText(definition.DefaultText);
+    m_identifierBox->setText(ToQString(definition.Identifier));
+    m_translationBox->setStoredText(definition.Translation);
+    m_translatedBox->setChecked(definition.Translated != 0);
+    m_descriptionBox->setStoredText(definition.Description);
+    m_indexBox->setText(QString::fromStdString(IndexText(definition)));
+    updatePreview();
+}
+
+void MainWindow::onTranslationEdited()
+{
+    if (!m_session.Current())
+        return;
+    m_session.Current()->Translation = m_translationBox->storedText();
+    // The box follows the blank rule at once; the table takes the mark on a click or a commit.
+    m_translatedBox->setChecked(!IsBlank(m_session.Current()->Translation));
+    updatePreview();
+}
+
+void MainWindow::commitTranslationBox()
+{
+    if (!m_session.Current())
+        return;
+    m_session.Current()->Translation = m_translationBox->storedText();
+    m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
+}
+
+void MainWindow::commitIdentifierBox()
+{
+    if (!m_session.Current())
+        return;
+    m_session.Current()->Identifier = ToU16(m_identifierBox->text());
+}
+
+void MainWindow::onTranslatedClicked()
+{
+    if (!m_session.Current())
+        return;
+    m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
+    updatePreview();
+}
+
+void MainWindow::copyDefaultText()
+{
+    // Only the box changes; the definition takes the text when the box is next edited or left.
+    if (m_session.Current())
+        m_translationBox->setStoredText(m_defaultTextBox->storedText());
+}
+
+void MainWindow::insertSpecialCharacter()
+{
+    const QString label =
+        m_specialCharacterList->currentIndex() >= 0 ? m_specialCharacterList->currentText() : QString();
+    const QString text =
+        label == QLatin1String(kCheckLabel) ? QString(QChar(kCheckCharacter)) : label.left(1);
+    m_translationBox->setFocus();
+    // Replaces the selection as typing would, so it can be undone and counts as an edit.
+    m_translationBox->insertPlainText(text);
+}
+
+void MainWindow::copyIdentifier()
+{
+    if (!m_session.Current())
+        return;
+    const QString text = QString::fromLatin1(kIdentifierPrefix) + ToQString(m_session.Current()->Identifier);
+    const ClipboardOutcome outcome = m_services.SetClipboardText(text);
+    const QString caption = QString::fromLatin1(kProgramName);
+    switch (outcome.Status) {
+    case ClipboardStatus::Done:
+        break;
+    case ClipboardStatus::CannotOpen:
+        tell({QStringLiteral("Cannot open the Clipboard"), caption});
+        break;
+    case ClipboardStatus::CannotEmpty:
+        tell({QStringLiteral("Cannot empty the Clipboard"), caption});
+        break;
+    case ClipboardStatus::CannotSet:
+        tell({QStringLiteral("Unable to set Clipboard data, error: %1").arg(outcome.ErrorCode), caption});
+        break;
+    }
+}
+
+void MainWindow::selectNext()
+{
+    findNextText(/*onlyUntranslated=*/false);
+}
+
+void MainWindow::selectNextToBeTranslated()
+{
+    if (!findNextText(/*onlyUntranslated=*/true))
+        tell({QStringLiteral("No more non-translated strings have been found."),
+              QStringLiteral("Search result"), MessageIcon::Information});
+}
+
+std::optional<QString> MainWindow::chooseDefinitionFile()
+{
+    return m_services.ChooseFileToOpen(this, FileDialogRequest{QString::fromLatin1(kFileFilter),
+                                                               QString::fromLatin1(kFileSuffix), QString()});
+}
+
+bool MainWindow::offerToSaveChanges()
+{
+    // Compared as closing would save it: the box being edited commits first.
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    if (!m_session.HasUnsavedChanges())
+        return true;
+    const MessageAnswer answer =
+        tell({QStringLiteral("Save the changes to %1 before opening another file?")
+                  .arg(PathText(m_session.Document.FilePath)),
+              QString::fromLatin1(kProgramName), MessageIcon::Question, MessageButtons::YesNoCancel});
+    switch (answer) {
+    case MessageAnswer::Yes:
+        return saveDefinitionFile();
+    case MessageAnswer::No:
+        return true;
+    case MessageAnswer::Ok:
+    case MessageAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::openFile()
+{
+    const auto chosen = chooseDefinitionFile();
+    if (!chosen)
+        return;
+    if (!offerToSaveChanges())
+        return;
+    // A file that cannot be opened ends the command as a cancelled dialog would: the file shown
+    // so far stays loaded, and closing still saves it.
+    if (!openDefinitionFile(ToPath(*chosen)))
+        return;
+    // A file not read completely has been reported; what was read of it goes.
+    if (!m_session.Document.Loaded)
+        clearDefinitions();
+}
+
+void MainWindow::reloadFile()
+{
+    loadDefinitionFile();
+}
+
+void MainWindow::updatePreview()
+{
+    PreviewCanvas& canvas = m_preview->canvas();
+    StringDefinition* current = m_session.Current();
+    if (!current) {
+        // Nothing to show: black at once rather than at the next repaint.
+        canvas.Clear();
+        m_preview->update();
+        return;
+    }
+    // What the preview shows is what is stored: the translation in use without its outer blanks.
+    TrimTranslationInUse(*current);
+    LayoutPreviewText(canvas, m_session.DeviceFont, EffectiveText(*current), m_previewZoom, m_preview->width(),
+                      m_preview->height());
+    m_preview->update();
+}
+
+void MainWindow::onZoomedClicked()
+{
+    m_previewZoom = m_zoomedBox->isChecked() ? kZoomedZoom : kNormalZoom;
+    updatePreview();
+}
+
+void MainWindow::onEnterPressed()
+{
+    // Enter never closes the window. Moving the focus to the tree commits the box that had it;
+    // the hidden identifier box, which Enter passes through on the way, writes its text back.
+    m_definitionsTree->setFocus();
+    commitIdentifierBox();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog about(windowIcon(), QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor),
+                      this);
+    about.exec();
+}
+
+void MainWindow::chooseFont()
+{
+    renderFont(/*askForFont=*/true);
+}
+
+bool MainWindow::renderFont(bool askForFont)
+{
+    ChosenFont& chosenFont = m_session.Font;
+    if (!m_session.Document.Loaded || (!askForFont && !chosenFont.IsChosen()))
+        return false;
+    // A picker cancelled below leaves no font chosen, so that the export refuses to run.
+    if (askForFont)
+        chosenFont.FaceName.clear();
+    // Before the picker: the translations in use are stored trimmed, also when it is cancelled.
+    m_session.TrimTranslationsInUse();
+
+    if (askForFont) {
+        const std::optional<QFont> picked = m_services.ChooseFont(this);
+        if (!picked)
+            return false;
+        // The size chosen in the picker plays no part: rendering always uses the device's cell.
+        auto chosen =
+            MakeChosenFont(PickedFamily(*picked), picked->weight(), picked->italic(), picked->stretch());
+        if (!chosen) {
+            tell(ErrorMessage(QString::fromStdString(chosen.error().Message)));
+            return false;
+        }
+        chosenFont = std::move(*chosen);
+    }
+
+    const auto rendered = m_session.RenderFont(OpenChosenFont(chosenFont));
+    if (!rendered) {
+        const Error& error = rendered.Value.error();
+        tell(ErrorMessage(QString::fromStdString(error.Message)));
+        // Too many characters for any face: the window closes, saving the file as every way of
+        // closing does.
+        if (error.Code == ErrorCode::OutOfRange)
+            reject();
+        return false;
+    }
+    updatePreview();
+    // From now on translations are typed in the chosen face, at the size of the other boxes.
+    chosenFont.Height = QFontInfo(m_defaultTextBox->font()).pixelSize();
+    m_translationBox->setFont(ShownFont(chosenFont));
+    return true;
+}
+
+void MainWindow::moveUp()
+{
+    moveSelectedItem(MoveKind::Up);
+}
+
+void MainWindow::moveDown()
+{
+    moveSelectedItem(MoveKind::Down);
+}
+
+void MainWindow::moveOut()
+{
+    moveSelectedItem(MoveKind::Out);
+}
+
+void MainWindow::moveIntoNext()
+{
+    moveSelectedItem(MoveKind::IntoNext);
+}
+
+void MainWindow::moveSelectedItem(MoveKind kind)
+{
+    BlockItem* selected = selectedItem();
+    if (!selected || !FindMoveTarget(m_session.Document.Tree, *selected, kind))
+        return;
+    // The selection leaves the item before it goes, quietly: were the view to pass it on to a
+    // neighbour, showing that neighbour could add a definition for it or unmark it.
+    m_restoringSelection = true;
+    m_definitionsTree->selectionModel()->clear();
+    m_restoringSelection = false;
+    const auto moved = m_session.Move(*selected, kind);
+    if (!moved) {
+        // The tree is as it was; so is the selection, which the failure is reported beside.
+        restoreSelection(selected);
+        showError(moved.Value.error());
+        return;
+    }
+    // The moved item comes back selected, which shows its definition, and folded up, down to its
+    // last descendant.
+    std::vector<const BlockItem*> folding{selected};
+    while (!folding.empty()) {
+        const BlockItem* item = folding.back();
+        folding.pop_back();
+        m_definitionsTree->collapse(m_definitionsModel->IndexOf(item));
+        for (std::size_t row = 0; row < item->ChildCount(); ++row)
+            folding.push_back(item->Child(row));
+    }
+    selectItem(selected);
+}
+
+void MainWindow::mergeFile()
+{
+    if (!m_session.Document.Loaded)
+        return;
+    const auto chosen = chooseDefinitionFile();
+    if (!chosen)
+        return;
+    const MergeOutcome merged = m_session.Merge(ToPath(*chosen));
+    if (!merged) {
+        showError(merged.Value.error());
+        return;
+    }
+    showNotices(merged.Notices);
+    if (*merged.Value)
+        showNoDefinition();
+    updateTitle();
+}
+
+void MainWindow::generateSources()
+{
+    if (!m_session.Document.Loaded)
+        return;
+    // The texts are generated as they are saved; the box being edited commits first, as on closing.
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    // A file with saving disabled is not saved, which is no failure: it is generated all the same.
+    if (!saveDefinitionFile())
+        return;
+    const auto generated = m_session.GenerateSources(kOutputDirectory);
+    if (!generated) {
+        showError(generated.Value.error());
+        return;
+    }
+    // The script's exit status tells nothing the user could act on; its own output is what they see.
+    if (*generated.Value)
+        m_services.RunCommand(QString::fromStdString(MakeTextsCommand(kOutputDirectory)));
+    showNotices(generated.Notices);
+}
+
+void MainWindow::exportWithFont()
+{
+    if (!m_session.Document.Loaded)
+        return;
+    // Refused before the rendering and the dialog: no font chosen, or too few translated texts.
+    const auto allowed = m_session.CheckExport();
+    showNotices(allowed.Notices);
+    if (!*allowed.Value)
+        return;
+    // A failure to render has been shown.
+    if (!renderFont(/*askForFont=*/false))
+        return;
+    const std::optional<QString> chosen =
+        m_services.ChooseFileToSave(this, FileDialogRequest{QString::fromLatin1(kExportFilter),
+                                                            QString::fromLatin1(kExportSuffix), QString()});
+    if (!chosen)
+        return;
+    const auto exported = m_session.Export(ToPath(*chosen));
+    if (!exported) {
+        showNotices({ExportFailureNotice(exported.Value.error())});
+        return;
+    }
+    showNotices(exported.Notices);
+}
+
+void MainWindow::done(int result)
+{
+    // Every way of closing ends here: Escape, the close box, Alt+F4. The box being edited commits
+    // first, so that the mark the user sees is the one saved.
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    if (m_session.Document.Loaded && !saveDefinitionFile()) {
+        const MessageAnswer answer =
+            tell({QStringLiteral("The changes could not be saved. Close the editor anyway and lose them?"),
+                  QString::fromLatin1(kProgramName), MessageIcon::Question, MessageButtons::YesNo});
+        if (answer != MessageAnswer::Yes)
+            return;
+    }
+    QDialog::done(result);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter reaches the window only where the focused control does not use it itself.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        onEnterPressed();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The About box is one right-click away on the window's background as well as on F1.
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&About the editor..."), this, guarded(&MainWindow::showAbout));
+    menu.exec(event->globalPos());
+}
+
+MessageAnswer MainWindow::tell(const Message& message)
+{
+    return m_services.ShowMessage(this, message);
+}
+
+void MainWindow::showError(const Error& error)
+{
+    tell({QString::fromStdString(error.Message), QString::fromLatin1(kProgramName), MessageIcon::Error});
+}
+
+void MainWindow::showNotices(const std::vector<Notice>& notices)
+{
+    for (const Notice& notice : notices)
+        tell(ToMessage(notice));
+}
+
+void MainWindow::reportFailure(const std::exception& failure)
+{
+    // One error box for any command that threw, and the window stays: the operations keep the
+    // document whole when memory runs out, so the work can go on.
+    const QString text = dynamic_cast<const std::bad_alloc*>(&failure)
+                             ? QStringLiteral("Out of memory: the command was not completed.")
+                             : QString::fromLocal8Bit(failure.what());
+    try {
+        tell({text, QString::fromLatin1(kProgramName), MessageIcon::Error});
+    } catch (const std::exception&) {
+        // Not even the message could be shown; the command has ended all the same.
+    }
+}
+
+} // namespace orv
