@@ -67,9 +67,9 @@ void RenderFourThousandCodePoints(benchmark::State& state)
     const CharacterSet characters = FullCharacterSet(*rasteriser);
     RenderedFont font;
     for (auto _ : state) {
-        const RenderFontResult result = RenderFont(font, characters, *rasteriser);
-        if (!result.Succeeded() || result.CharacterCount != kMaxGlyphCount)
-            state.SkipWithError(result.Message.c_str());
+        const auto rendered = RenderFont(font, characters, *rasteriser);
+        if (!rendered || *rendered != kMaxGlyphCount)
+            state.SkipWithError(rendered ? "not every code point was rendered" : rendered.error().Message.c_str());
         benchmark::DoNotOptimize(font.GlyphStore.data());
     }
     state.counters["store bytes"] = static_cast<double>(font.GlyphStore.size());
@@ -85,9 +85,9 @@ void FindOpenAndRenderFourThousandCodePoints(benchmark::State& state)
     const ChosenFont chosen{u"DejaVu Sans", 0, kWeightNormal, false, kStretchDontCare};
     RenderedFont font;
     for (auto _ : state) {
-        const RenderFontResult result = RenderFont(font, characters, OpenChosenFont(chosen));
-        if (!result.Succeeded())
-            state.SkipWithError(result.Message.c_str());
+        const auto rendered = RenderFont(font, characters, OpenChosenFont(chosen));
+        if (!rendered)
+            state.SkipWithError(rendered.error().Message.c_str());
         benchmark::DoNotOptimize(font.GlyphStore.data());
     }
 }

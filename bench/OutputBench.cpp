@@ -149,9 +149,9 @@ Bytes RenderedFontPayload()
         text += unit;
     characters.AddText(text);
     RenderedFont font;
-    const auto result =
+    const auto rendered =
         RenderFont(font, characters, OpenFontArgument("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
-    return result.Succeeded() ? FontPayload(font) : Bytes{};
+    return rendered ? FontPayload(font) : Bytes{};
 }
 
 const Bytes& Payload(int which)

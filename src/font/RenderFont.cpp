@@ -41,9 +41,10 @@ std::int64_t FirstColumn(std::int32_t a)
     return (std::int64_t{a} + 400) / kSampleSize - 100;
 }
 
-RenderFontResult Failure(RenderOutcome outcome, std::string_view message, std::size_t characterCount)
+tl::unexpected<Error> Failure(RenderedFont& font, ErrorCode code, std::string_view message)
 {
-    return RenderFontResult{outcome, std::string(message), characterCount};
+    font = RenderedFont{};
+    return Fail(code, std::string(message));
 }
 
 } // namespace
@@ -110,23 +111,22 @@ Glyph ReduceCharacter(const CoverageBitmap& bitmap, const CharacterWidths& width
     return glyph;
 }
 
-RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser)
+Result<std::size_t> RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser)
 {
-    std::size_t characterCount = 0;
     try {
         // The previous glyphs go first, memory and all: whatever happens below, the font is then
         // either complete or empty, never a tree pointing into a store it does not describe.
         font = RenderedFont{};
         const std::vector<char16_t> codePoints = characters.CodePoints();
-        characterCount = codePoints.size();
+        const std::size_t characterCount = codePoints.size();
 
         // The coverage itself is not used: a code point the face lacks is drawn as the face draws it.
         // A face whose coverage cannot be read is refused, as its character map is unusable.
         if (!rasteriser.UnicodeCoverage())
-            return Failure(RenderOutcome::CoverageFailed, kCoverageFailedMessage, characterCount);
+            return Failure(font, ErrorCode::ReadFailed, kCoverageFailedMessage);
         // Checked before drawing rather than after it: the outcome is the same, without the wait.
         if (characterCount > kMaxGlyphCount)
-            return Failure(RenderOutcome::TooManyCharacters, kTooManyCharactersMessage, characterCount);
+            return Failure(font, ErrorCode::OutOfRange, kTooManyCharactersMessage);
 
         auto bitmap = std::make_unique<CoverageBitmap>();
         std::vector<std::uint8_t> pixels;
@@ -137,7 +137,7 @@ RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, 
             bitmap->Clear();
             const Result<CharacterWidths> widths = rasteriser.DrawCharacter(codePoint, *bitmap);
             if (!widths)
-                return Failure(RenderOutcome::FontFailed, widths.error().Message, characterCount);
+                return Failure(font, ErrorCode::OpenFailed, widths.error().Message);
             const Glyph glyph = ReduceCharacter(*bitmap, *widths, pixels);
             anyAdvance = anyAdvance || glyph.Advance != 0;
             builder.Add(codePoint, glyph);
@@ -145,22 +145,19 @@ RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, 
         // A face whose transform squeezes it flat, or whose widths are all missing, draws every text
         // as one heap of ink; the device would show that without complaint, so it is refused here.
         if (!codePoints.empty() && !anyAdvance)
-            return Failure(RenderOutcome::NoAdvance, kNoAdvanceMessage, characterCount);
+            return Failure(font, ErrorCode::BadInput, kNoAdvanceMessage);
         font = builder.Finish();
-        return RenderFontResult{RenderOutcome::Rendered, {}, characterCount};
+        return characterCount;
     } catch (const std::bad_alloc&) {
-        font = RenderedFont{};
-        return Failure(RenderOutcome::OutOfMemory, kRenderOutOfMemoryMessage, characterCount);
+        return Failure(font, ErrorCode::OutOfMemory, kRenderOutOfMemoryMessage);
     }
 }
 
-RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters,
-                            Result<std::unique_ptr<Rasteriser>> rasteriser)
+Result<std::size_t> RenderFont(RenderedFont& font, const CharacterSet& characters,
+                               Result<std::unique_ptr<Rasteriser>> rasteriser)
 {
-    if (!rasteriser) {
-        font = RenderedFont{};
-        return Failure(RenderOutcome::FontFailed, rasteriser.error().Message, 0);
-    }
+    if (!rasteriser)
+        return Failure(font, ErrorCode::OpenFailed, rasteriser.error().Message);
     assert(*rasteriser);
     return RenderFont(font, characters, **rasteriser);
 }

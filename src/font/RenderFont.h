@@ -10,9 +10,9 @@
 //   CharacterSet characters;
 //   for (auto& [index, definition] : table.Definitions)
 //       characters.AddText(EffectiveText(definition));
-//   const RenderFontResult result = RenderFont(font, characters, OpenChosenFont(chosen));
-//   if (!result.Succeeded())
-//       report result.Message;  // TooManyCharacters: no face can render these texts
+//   const auto rendered = RenderFont(font, characters, OpenChosenFont(chosen));
+//   if (!rendered)
+//       report rendered.error().Message;  // OutOfRange: no face can render these texts
 
 #include <cstddef>
 #include <cstdint>
@@ -28,16 +28,6 @@
 
 namespace orv {
 
-enum class RenderOutcome
-{
-    Rendered,          // the font holds the glyphs of every code point of the set
-    FontFailed,        // the face could not be found, opened or drawn; the message says why
-    OutOfMemory,       // memory ran out while rendering
-    CoverageFailed,    // the face's character coverage could not be read
-    TooManyCharacters, // the set holds more than kMaxGlyphCount code points
-    NoAdvance,         // every glyph drawn has an advance of 0, so texts would pile up on one spot
-};
-
 inline constexpr std::string_view kRenderOutOfMemoryMessage = "Out of memory, can't render font!";
 inline constexpr std::string_view kCoverageFailedMessage =
     "Error while getting the available character codes of the font!";
@@ -45,29 +35,26 @@ inline constexpr std::string_view kTooManyCharactersMessage = "Too many characte
 inline constexpr std::string_view kNoAdvanceMessage =
     "Every character of the font has an advance width of 0, can't render font!";
 
-struct RenderFontResult
-{
-    RenderOutcome Outcome = RenderOutcome::Rendered;
-    std::string Message;            // failures: the text of the "ERROR" box; empty on success
-    std::size_t CharacterCount = 0; // code points in the set
-
-    bool Succeeded() const { return Outcome == RenderOutcome::Rendered; }
-};
-
 // The Glyph of one drawn character: `bitmap` reduced over 4 x 4 samples from the column of
 // floor(A / 4), quantised to eight grey levels and cropped to its ink (1 x 1 of value 0 without
 // ink), its advance (A + B + C) / 4. The record's pixels are kept in `pixels`.
 Glyph ReduceCharacter(const CoverageBitmap& bitmap, const CharacterWidths& widths,
                       std::vector<std::uint8_t>& pixels);
 
-// Replaces `font` with the glyphs of `characters` drawn by `rasteriser`; a font whose glyphs all
-// have an advance of 0 is a NoAdvance failure. Every failure leaves `font` without glyphs and tables,
-// so that each lookup yields the EmptyGlyph; no exception leaves it.
-RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser);
+// Replaces `font` with the glyphs of `characters` drawn by `rasteriser` and returns how many code
+// points it holds. A failure's message is the exact text for the user, its code says what failed:
+//   OpenFailed   the face could not be found, opened or drawn
+//   ReadFailed   the face's character coverage could not be read (kCoverageFailedMessage)
+//   OutOfRange   the set holds more than kMaxGlyphCount code points (kTooManyCharactersMessage)
+//   BadInput     every glyph drawn has an advance of 0, so texts would pile up (kNoAdvanceMessage)
+//   OutOfMemory  memory ran out (kRenderOutOfMemoryMessage)
+// Every failure leaves `font` without glyphs and tables, so that each lookup yields the EmptyGlyph;
+// no exception leaves it.
+Result<std::size_t> RenderFont(RenderedFont& font, const CharacterSet& characters, Rasteriser& rasteriser);
 
-// The same with a rasteriser that may have failed to open: its error is a FontFailed outcome, with
+// The same with a rasteriser that may have failed to open: its error is the rendering's, with
 // `font` emptied as for any failure.
-RenderFontResult RenderFont(RenderedFont& font, const CharacterSet& characters,
-                            Result<std::unique_ptr<Rasteriser>> rasteriser);
+Result<std::size_t> RenderFont(RenderedFont& font, const CharacterSet& characters,
+                               Result<std::unique_ptr<Rasteriser>> rasteriser);
 
 } // namespace orv

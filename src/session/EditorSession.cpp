@@ -199,23 +199,7 @@ Outcome<std::size_t> EditorSession::RenderFont(Result<std::unique_ptr<Rasteriser
             if (auto coverage = (*rasteriser)->UnicodeCoverage())
                 FontCoverage = std::move(*coverage);
         }
-        const RenderFontResult result = orv::RenderFont(DeviceFont, characters, std::move(rasteriser));
-        switch (result.Outcome) {
-        case RenderOutcome::Rendered:
-            outcome.Value = result.CharacterCount;
-            break;
-        case RenderOutcome::FontFailed:
-            outcome.Value = Fail(ErrorCode::OpenFailed, result.Message);
-            break;
-        case RenderOutcome::TooManyCharacters:
-            outcome.Value = Fail(ErrorCode::OutOfRange, result.Message);
-            break;
-        case RenderOutcome::OutOfMemory:
-        case RenderOutcome::CoverageFailed:
-        case RenderOutcome::NoAdvance:
-            outcome.Value = Fail(ErrorCode::BadInput, result.Message);
-            break;
-        }
+        outcome.Value = orv::RenderFont(DeviceFont, characters, std::move(rasteriser));
         return outcome;
     });
 }

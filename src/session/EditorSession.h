@@ -105,9 +105,9 @@ public:
     // Every code point that the texts of the table and `extraText` need a glyph for.
     CharacterSet TextCharacters(std::u16string_view extraText = {}) const;
     // Renders the glyphs of TextCharacters(extraText) with `rasteriser` into DeviceFont and reads the
-    // face's coverage into FontCoverage. The count of rendered code points, or the error with the
-    // exact message for the user: OpenFailed for a face that fails, OutOfRange for too many
-    // characters, BadInput otherwise. A failure leaves DeviceFont without glyphs.
+    // face's coverage into FontCoverage. The count of rendered code points, or RenderFont's error:
+    // its message is the one for the user, OutOfRange means too many characters for any face. A
+    // failure leaves DeviceFont without glyphs.
     Outcome<std::size_t> RenderFont(Result<std::unique_ptr<Rasteriser>> rasteriser,
                                     std::u16string_view extraText = {});
 

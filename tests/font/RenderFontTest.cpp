@@ -119,9 +119,7 @@ TEST(RenderFont, GivesEachCodePointOfTheSetItsOwnRecord)
 {
     SyntheticRasteriser rasteriser;
     RenderedFont font;
-    const RenderFontResult result = RenderFont(font, CharacterSet(), rasteriser);
-    ASSERT_TRUE(result.Succeeded());
-    EXPECT_EQ(result.CharacterCount, kFixedCharacterCount);
+    EXPECT_EQ(RenderFont(font, CharacterSet(), rasteriser).value(), kFixedCharacterCount);
     EXPECT_EQ(font.GlyphStore.size(), kFixedCharacterCount * 6); // five header bytes and one pixel each
     for (const char16_t codePoint : CharacterSet().CodePoints())
         EXPECT_EQ(FindGlyph(font, codePoint).Advance, codePoint == u'A' ? 1 : codePoint % 251)
@@ -136,10 +134,12 @@ TEST(RenderFont, GivesEachCodePointOfTheSetItsOwnRecord)
             text.push_back(static_cast<char16_t>(0x4E00 + i));
         CharacterSet characters;
         characters.AddText(text);
-        const RenderFontResult many = RenderFont(font, characters, rasteriser);
-        EXPECT_EQ(many.CharacterCount, kFixedCharacterCount + extra);
+        const auto many = RenderFont(font, characters, rasteriser);
         EXPECT_EQ(font.GlyphTree.size(), refused ? 0 : kMaxGlyphCount - 1);
-        EXPECT_EQ(many.Message, refused ? kTooManyCharactersMessage : "");
+        if (refused)
+            EXPECT_EQ(many.error().Code, ErrorCode::OutOfRange);
+        else
+            EXPECT_EQ(many.value(), kMaxGlyphCount);
     }
 }
 
@@ -151,23 +151,24 @@ TEST(RenderFont, EveryFailureLeavesAnEmptyFontAndSaysWhy)
         rasteriser->Broken = fault;
         return Result<std::unique_ptr<Rasteriser>>(std::move(rasteriser));
     };
-    std::tuple<Result<std::unique_ptr<Rasteriser>>, RenderOutcome, std::string_view> cases[] = {
-        {broken(CoverageError), RenderOutcome::CoverageFailed, kCoverageFailedMessage},
-        {broken(DrawOutOfMemory), RenderOutcome::OutOfMemory, kRenderOutOfMemoryMessage},
-        {broken(DrawError), RenderOutcome::FontFailed, "U+0041 cannot be drawn"},
-        {broken(Flat), RenderOutcome::NoAdvance, kNoAdvanceMessage},
-        {Fail(ErrorCode::OpenFailed, "not installed"), RenderOutcome::FontFailed, "not installed"},
+    std::tuple<Result<std::unique_ptr<Rasteriser>>, ErrorCode, std::string_view> cases[] = {
+        {broken(CoverageError), ErrorCode::ReadFailed, kCoverageFailedMessage},
+        {broken(DrawOutOfMemory), ErrorCode::OutOfMemory, kRenderOutOfMemoryMessage},
+        {broken(DrawError), ErrorCode::OpenFailed, "U+0041 cannot be drawn"},
+        {broken(Flat), ErrorCode::BadInput, kNoAdvanceMessage},
+        {Fail(ErrorCode::OpenFailed, "not installed"), ErrorCode::OpenFailed, "not installed"},
     };
-    for (auto& [rasteriser, outcome, message] : cases) {
+    for (auto& [rasteriser, code, message] : cases) {
         RenderedFont font{{1, 0, 0, 1, 1, 0}, {{}}}; // whatever an earlier rendering left
-        const RenderFontResult result = RenderFont(font, CharacterSet(), std::move(rasteriser));
-        EXPECT_EQ(result.Outcome, outcome) << message;
-        EXPECT_EQ(result.Message, message);
+        const auto rendered = RenderFont(font, CharacterSet(), std::move(rasteriser));
+        ASSERT_FALSE(rendered) << message;
+        EXPECT_EQ(rendered.error().Code, code) << message;
+        EXPECT_EQ(rendered.error().Message, message);
         EXPECT_TRUE(font.GlyphStore.empty() && font.GlyphTree.empty()) << message;
     }
     // One character that moves the pen is enough.
     RenderedFont font;
-    EXPECT_TRUE(RenderFont(font, CharacterSet(), broken(FlatButTilde)).Succeeded());
+    EXPECT_TRUE(RenderFont(font, CharacterSet(), broken(FlatButTilde)));
 }
 
 } // namespace
