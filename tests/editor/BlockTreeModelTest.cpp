@@ -7,28 +7,21 @@
 
 #include "EditorTestSupport.h"
 #include "session/EditorSession.h"
-#include "support/TestSupport.h"
 
 namespace orv::test {
 namespace {
 
 // The model's view of the tree, printed like DescribeTree prints the tree itself.
-void Describe(const QAbstractItemModel& model, const QModelIndex& parent, int depth, std::string& out)
-{
-    for (int row = 0; row < model.rowCount(parent); ++row) {
-        const QModelIndex index = model.index(row, 0, parent);
-        const BlockItem* item = BlockTreeModel::ItemAt(index);
-        out += std::string(std::size_t(depth) * 2, ' ') + model.data(index).toString().toStdString() + " (" +
-               std::to_string(item->Data) + ")\n";
-        EXPECT_EQ(model.parent(index), parent);
-        Describe(model, index, depth + 1, out);
-    }
-}
-
-std::string Describe(const QAbstractItemModel& model)
+std::string Describe(const QAbstractItemModel& model, const QModelIndex& parent = {}, int depth = 0)
 {
     std::string out;
-    Describe(model, QModelIndex(), 0, out);
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        EXPECT_EQ(model.parent(index), parent);
+        out += std::string(std::size_t(depth) * 2, ' ') + model.data(index).toString().toStdString() + " (" +
+               std::to_string(BlockTreeModel::ItemAt(index)->Data) + ")\n" +
+               Describe(model, index, depth + 1);
+    }
     return out;
 }
 
@@ -40,16 +33,11 @@ TEST(BlockTreeModel, ShowsTheTreeAsItIsAndPassesTheModelTester)
     BlockTreeModel model(tree);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(Describe(model), DescribeTree(tree));
-
     const BlockItem* nested = tree.TopLevel(0)->Child(2)->Child(0);
     const QModelIndex index = model.IndexOf(nested);
-    EXPECT_EQ(model.data(index).toString(), QStringLiteral("NESTED"));
     EXPECT_EQ(BlockTreeModel::ItemAt(index), nested);
-    EXPECT_EQ(model.parent(model.parent(index)), model.index(0, 0));
     EXPECT_EQ(model.flags(index), Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    EXPECT_EQ(model.data(index, Qt::ToolTipRole), QVariant());
-    EXPECT_FALSE(model.index(3, 0).isValid());
-    EXPECT_FALSE(model.index(0, 1).isValid());
+    EXPECT_FALSE(model.index(2, 0).isValid() || model.index(0, 1).isValid()); // past the end, a second column
 
     // A reset around a change of the whole tree, with a view attached, as a load does it.
     QTreeView view;
@@ -77,12 +65,12 @@ TEST(BlockTreeModel, MovesAreRowMovesOfTheSameItemThatViewsFollow)
 
     BlockItem* block = session.Document.Tree.TopLevel(0)->Child(2);
     const QPersistentModelIndex followed = model.IndexOf(block);
-    const MoveKind kinds[] = {MoveKind::Out, MoveKind::Up, MoveKind::IntoNext, MoveKind::Up, MoveKind::Down};
-    for (const MoveKind kind : kinds) {
+    for (const MoveKind kind :
+         {MoveKind::Out, MoveKind::Up, MoveKind::IntoNext, MoveKind::Up, MoveKind::Down}) {
         ASSERT_TRUE(*session.Move(*block, kind).Value);
         EXPECT_EQ(Describe(model), DescribeTree(session.Document.Tree));
-        EXPECT_EQ(BlockTreeModel::ItemAt(followed), block);
         EXPECT_EQ(followed, model.IndexOf(block));
+        EXPECT_EQ(BlockTreeModel::ItemAt(followed), block);
     }
 }
 

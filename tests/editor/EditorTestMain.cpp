@@ -2,11 +2,11 @@
 // warning fails the test that caused it.
 
 #include <QApplication>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
+#include <optional>
 
 #include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -18,21 +18,7 @@ void FailOnQtWarnings(QtMsgType type, const QMessageLogContext&, const QString& 
     // (raising a window, grabbing the keyboard); that is the platform's limit, not a fault.
     if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
         return;
-    ADD_FAILURE() << "Qt reported: " << message.toStdString();
-    if (type == QtFatalMsg)
-        std::abort();
-}
-
-// Qt warns when it has no runtime directory of its own to use; this one is removed at the end.
-std::filesystem::path ProvideRuntimeDirectory()
-{
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return {};
-    std::string pattern = (std::filesystem::temp_directory_path() / "orv-runtime-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        return {};
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(pattern));
-    return pattern;
+    ADD_FAILURE() << "Qt reported: " << message.toStdString(); // a fatal one ends the run after this
 }
 
 } // namespace
@@ -41,17 +27,14 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::filesystem::path runtimeDirectory = ProvideRuntimeDirectory();
+    // Qt warns when it has no runtime directory of its own to use; this one goes at the end.
+    std::optional<orv::test::TemporaryDirectory> runtimeDirectory;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtimeDirectory.emplace();
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtimeDirectory->Path().string()));
+    }
     qInstallMessageHandler(FailOnQtWarnings);
-    int result = 0;
-    {
-        QApplication application(argc, argv);
-        ::testing::InitGoogleTest(&argc, argv);
-        result = RUN_ALL_TESTS();
-    }
-    if (!runtimeDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(runtimeDirectory, ignored);
-    }
-    return result;
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -1,68 +1,83 @@
 #pragma once
 
-// Sample files, and the fixture of the window tests: a real window, shown and active, with the
-// scripted platform, working in a fresh temporary directory (where saving puts its temporary file
-// and the generated sources go).
+// The sample file, and the fixture of the window tests: a real window, shown and active, with the
+// scripted platform and the sample open, working in a fresh temporary directory (where saving puts
+// its temporary file and the generated sources go).
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QString>
+#include <QTest>
 #include <QTreeView>
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <memory>
-#include <string>
-
-#include <gtest/gtest.h>
 
 #include "ScriptedPlatform.h"
 #include "editor/MainWindow.h"
 #include "editor/TextBox.h"
-#include "store/BlockTree.h"
-#include "store/DefinitionTable.h"
+#include "store/DefinitionFile.h"
 #include "support/TestSupport.h"
 
-namespace orv {
+namespace orv::test {
 
-class PreviewCanvas;
-
-namespace test {
-
-// The sample the window tests open (indexes in parentheses, "-" a block):
+// The sample (indexes in parentheses, "-" a block), firmware version 1.10:
 //   - Menu
 //       MENU_MAIN (1)     "Main menu", translated "Hauptmenü"
 //       MENU_BACK (2)     "Back", not translated
 //       - Nested
-//           NESTED (3)    "Alpha", marked translated but blank ("  \t")
+//           NESTED (3)    "Alpha", not translated
 //   - Alarms
 //       ALM_HIGH (4)      "High\r\ntemperature", translated "Über-\r\ntemperatur"
-//       ALM_GHOST (9)     no definition for index 9
-//       OLD (UNUSED) (5)  removed by the reader (so the loaded table differs from the file);
-//                         definition 5 stays
-//   - Units
-//       UNIT_C (6)        "°C", translated "°C"
-//   (a definition with index 7 has no item)
-void BuildSample(BlockTree& tree, DefinitionTable& table);
-void WriteDefinitionFile(const std::filesystem::path& path, const BlockTree& tree, DefinitionTable table);
-// A file as the editor itself writes it, so that closing it unchanged saves nothing:
-//   - Menu
-//       MENU_MAIN (1)     "Main menu", not translated
-QString WriteSimpleFile(const std::filesystem::path& path);
-// The definition `index` as the file at `path` holds it.
-StringDefinition SavedDefinition(const QString& path, std::uint16_t index);
-
-QString PathOf(const std::filesystem::path& path);
-// The count of pixels that are not black.
-int InkedPixels(const PreviewCanvas& canvas);
-
-// Types `text` into `widget` key by key, any characters.
-void Type(QWidget* widget, const QString& text);
-// Clicks `widget` (a button, a check box) with the mouse.
-void Click(QWidget* widget);
+// The editor writes it back as it is, so a file opened and left unchanged has nothing to save.
+inline void BuildSample(BlockTree& tree, DefinitionTable& table)
+{
+    BlockItem& menu = tree.Append(nullptr, u"Menu", 0);
+    tree.Append(&menu, u"MENU_MAIN", 1);
+    tree.Append(&menu, u"MENU_BACK", 2);
+    tree.Append(&tree.Append(&menu, u"Nested", 0), u"NESTED", 3);
+    tree.Append(&tree.Append(nullptr, u"Alarms", 0), u"ALM_HIGH", 4);
+    table.FirmwareVersion = 0x0110;
+    table.Definitions[1] = {1, u"MENU_MAIN", u"Main menu", u"Hauptmenü", 1, u"Title of the main menu"};
+    table.Definitions[2] = {2, u"MENU_BACK", u"Back", u"", 0, u"Soft key"};
+    table.Definitions[3] = {3, u"NESTED", u"Alpha", u"", 0, u""};
+    table.Definitions[4] = {4, u"ALM_HIGH", u"High\r\ntemperature", u"Über-\r\ntemperatur", 1, u"Two lines"};
+}
 
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        Window = std::make_unique<MainWindow>(Platform);
+        Window->show();
+        Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+        SamplePath = WriteSample(Directory / "sample.strdef");
+        Open(SamplePath);
+    }
+
+    static QString PathOf(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+    // Clicks `widget` (a button, a check box) in its middle.
+    static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // Writes the sample, with `firmwareVersion`, to `path`; gives its path.
+    static QString WriteSample(const std::filesystem::path& path, std::uint16_t firmwareVersion = 0x0110)
+    {
+        BlockTree tree;
+        DefinitionTable table;
+        BuildSample(tree, table);
+        table.FirmwareVersion = firmwareVersion;
+        WriteBytes(path, WriteDefinitionBytes(tree, table));
+        return PathOf(path);
+    }
+    // The definition `index` as the file at `path` holds it.
+    static StringDefinition SavedDefinition(const QString& path, std::uint16_t index)
+    {
+        BlockTree tree;
+        DefinitionTable table;
+        EXPECT_TRUE(ReadDefinitionFile(path.toStdString(), tree, table));
+        return table.FindOrAddDefinition(index);
+    }
 
     // The window's widget with object name `name`.
     template <typename Widget = QWidget> Widget* Find(const char* name) const
@@ -75,22 +90,47 @@ protected:
     QTreeView* Tree() const { return Find<QTreeView>("definitionsTree"); }
     TextBox* TranslationBox() const { return Find<TextBox>("translationBox"); }
     QCheckBox* TranslatedBox() const { return Find<QCheckBox>("translatedBox"); }
+    QString SelectedLabel() const { return Tree()->currentIndex().data().toString(); }
     StringDefinition& Definition(std::uint16_t index) const
     {
         return Window->document().Table.Definitions.at(index);
     }
 
     // Opens `path` through "Open" with the dialog scripted.
-    void Open(const QString& path);
-    // Writes the sample and opens it.
-    void OpenSample();
-    // Clicks the tree item with label `label`, expanding its ancestors.
-    void ClickItem(const QString& label);
-    QString SelectedLabel() const;
-    // Clicks into the Translation box and types `text` at its end.
-    void TypeTranslation(const QString& text);
+    void Open(const QString& path)
+    {
+        Platform.Opens.push_back(path);
+        Click(Button("openButton"));
+    }
+    // Picks `family` (nothing: cancels) through "Choose Font".
+    void ChooseFont(std::optional<QString> family)
+    {
+        Platform.Fonts.push_back(family ? std::optional<QFont>(QFont(*family, 12)) : std::nullopt);
+        Click(Button("chooseFontButton"));
+    }
+    // Clicks the tree item with label `label`.
+    void ClickItem(const QString& label)
+    {
+        const QModelIndexList found = Tree()->model()->match(Tree()->model()->index(0, 0), Qt::DisplayRole,
+                                                             label, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << "no tree item " << label.toStdString();
+        Tree()->scrollTo(found[0]); // expanding its ancestors
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          Tree()->visualRect(found[0]).center());
+    }
+    // Types `text` key by key, any characters, at the end of the Translation box, which takes the focus.
+    void TypeTranslation(const QString& text)
+    {
+        TranslationBox()->setFocus();
+        TranslationBox()->moveCursor(QTextCursor::End);
+        for (QChar character : text)
+            QTest::sendKeyEvent(QTest::Click, TranslationBox(), Qt::Key_unknown, QString(character), {});
+    }
     // Makes every save fail from now on, before any file is touched.
-    void FailSaves();
+    void FailSaves()
+    {
+        Window->document().SaveFaults = [](SaveStep, int) { return EACCES; };
+    }
 
     TemporaryDirectory Directory;
     ScriptedPlatform Platform;
@@ -99,14 +139,4 @@ protected:
     QString SamplePath;
 };
 
-// Asked before Open replaces a changed file.
-inline Message SaveQuestion(const QString& path)
-{
-    return {"Save the changes to " + path + " before opening another file?", "orvane-text-editor",
-            MessageIcon::Question, MessageButtons::YesNoCancel};
-}
-// An error box with the failure's text from the system.
-inline const Message kSystemError{QString(), QStringLiteral("orvane-text-editor"), MessageIcon::Error};
-
-} // namespace test
-} // namespace orv
+} // namespace orv::test

@@ -1,60 +1,47 @@
-// The window's own work on the shown file: what the boxes show for the selected item, what edits,
-// clicks and keys write into the table, the preview, the tree commands and the About box.
+// The window over its session: what the boxes show for the selected item and what edits write
+// back, the buttons and keys, the preview, the moves and the About box; then the commands on files
+// (Open with its save question, closing with its save) and what the window shows for the outcomes
+// of reading, merging, exporting and generating.
 
 #include "editor/MainWindow.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
-#include <QTreeView>
+#include <algorithm>
 
 #include "EditorTestSupport.h"
 #include "editor/AboutDialog.h"
 #include "editor/PreviewWidget.h"
-#include "editor/TextBox.h"
+#include "font/PreviewCanvas.h"
+#include "output/SourceGeneration.h"
 
 namespace orv::test {
 namespace {
 
-TEST_F(MainWindowTest, SelectingATextShowsItsDefinitionAndABlockEmptiesTheBoxes)
+TEST_F(MainWindowTest, TheBoxesShowTheSelectedTextAndEditsWriteItBack)
 {
-    OpenSample();
-    auto* indexBox = Find<QLineEdit>("indexBox");
+    auto shown = [&] {
+        QStringList texts{Find<QLineEdit>("indexBox")->text(), Find<QLineEdit>("identifierBox")->text()};
+        for (const char* box : {"defaultTextBox", "translationBox", "descriptionBox"})
+            texts << QString::fromStdU16String(Find<TextBox>(box)->storedText());
+        return texts << (TranslatedBox()->isChecked() ? "translated" : "-")
+                     << (Find("indexBox")->isEnabled() ? "enabled" : "-");
+    };
     ClickItem("ALM_HIGH");
-    EXPECT_EQ(Window->currentDefinition(), &Definition(4));
-    EXPECT_EQ(indexBox->text(), "4");
-    EXPECT_TRUE(indexBox->isEnabled());
-    EXPECT_EQ(Find<TextBox>("defaultTextBox")->storedText(), u"High\r\ntemperature");
-    EXPECT_EQ(TranslationBox()->storedText(), u"Über-\r\ntemperatur");
-    EXPECT_EQ(Find<TextBox>("descriptionBox")->storedText(), u"Two lines");
-    EXPECT_EQ(Find<QLineEdit>("identifierBox")->text(), "ALM_HIGH");
-    EXPECT_TRUE(TranslatedBox()->isChecked());
-    EXPECT_TRUE(Button("copyIdentifierButton")->isEnabled());
-    EXPECT_TRUE(Tree()->hasFocus());
-
+    EXPECT_EQ(shown(), (QStringList{"4", "ALM_HIGH", "High\r\ntemperature", "Über-\r\ntemperatur",
+                                    "Two lines", "translated", "enabled"}));
     ClickItem("Alarms");
-    EXPECT_EQ(Window->currentDefinition(), nullptr);
-    EXPECT_EQ(indexBox->text(), "-");
-    EXPECT_FALSE(indexBox->isEnabled());
-    EXPECT_TRUE(TranslationBox()->storedText().empty());
-    EXPECT_FALSE(TranslatedBox()->isChecked());
+    EXPECT_EQ(shown(), (QStringList{"-", "", "", "", "", "-", "-"}));
     EXPECT_FALSE(Button("copyIdentifierButton")->isEnabled());
+    EXPECT_EQ(Window->currentDefinition(), nullptr);
 
-    // A blank translation is shown unmarked, and the table follows.
-    ClickItem("NESTED");
-    EXPECT_FALSE(TranslatedBox()->isChecked());
-    EXPECT_EQ(Definition(3).Translated, 0u);
-}
-
-TEST_F(MainWindowTest, KeystrokesWriteTheTranslationAndLeavingTheBoxWritesTheMark)
-{
-    OpenSample();
+    // A keystroke writes the text; the mark follows it in the box, and in the table once the box
+    // is left or the mark clicked.
     ClickItem("MENU_BACK");
     TypeTranslation("Z");
     EXPECT_EQ(Definition(2).Translation, u"Z");
@@ -62,181 +49,266 @@ TEST_F(MainWindowTest, KeystrokesWriteTheTranslationAndLeavingTheBoxWritesTheMar
     EXPECT_EQ(Definition(2).Translated, 0u);
     QTest::keyClick(TranslationBox(), Qt::Key_Backspace);
     EXPECT_FALSE(TranslatedBox()->isChecked());
-    Type(TranslationBox(), "Zurück");
+    TypeTranslation("Zurück");
     ClickItem("MENU_MAIN");
-    EXPECT_EQ(Definition(2).Translation, u"Zurück");
     EXPECT_EQ(Definition(2).Translated, 1u);
-
-    // The check box writes the mark when it is clicked.
     Click(TranslatedBox());
     EXPECT_EQ(Definition(1).Translated, 0u);
 }
 
-TEST_F(MainWindowTest, CopyAndInsertEditTheTranslationBox)
+TEST_F(MainWindowTest, EachButtonReachesItsOperation)
 {
-    OpenSample();
-    ClickItem("MENU_BACK");
+    Click(Button("nextButton"));
+    EXPECT_EQ(SelectedLabel(), "MENU_MAIN");
+    Click(Button("nextToBeTranslatedButton"));
+    EXPECT_EQ(SelectedLabel(), "MENU_BACK");
     Click(Button("copyDefaultTextButton"));
     EXPECT_EQ(TranslationBox()->storedText(), u"Back");
-    EXPECT_EQ(Definition(2).Translation, u""); // the table takes it with the next edit
 
+    // Insert replaces the selection with the listed character, "<check>" standing for its own.
     auto* list = Find<QComboBox>("specialCharacterList");
     TranslationBox()->selectAll();
     list->setCurrentIndex(list->findText("<check>"));
     Click(Button("insertButton"));
-    list->setCurrentIndex(0); // "\b (inverted)": the character without its label
+    list->setCurrentIndex(0); // "\b (inverted)"
     Click(Button("insertButton"));
     EXPECT_EQ(Definition(2).Translation, u"\u2194\u0008");
     EXPECT_TRUE(TranslationBox()->hasFocus());
-}
 
-TEST_F(MainWindowTest, CopyPutsThePrefixedIdentifierOnTheClipboard)
-{
-    OpenSample();
-    ClickItem("ALM_HIGH");
     Button("copyIdentifierButton")->click(); // enabled, though never shown
-    EXPECT_EQ(Platform.Clipboard, "S_ALM_HIGH");
-    Platform.FailNextClipboard({ClipboardStatus::CannotSet, 1418});
-    Platform.ExpectMessage({"Unable to set Clipboard data, error: 1418", "orvane-text-editor"});
+    EXPECT_EQ(Platform.Clipboard, "S_MENU_BACK");
+    Platform.ClipboardFailure = {ClipboardStatus::CannotSet, 1418};
+    Platform.ExpectMessage({"Unable to set Clipboard data, error: 1418", kProgramName});
     Button("copyIdentifierButton")->click();
+
+    Definition(2).Translated = Definition(3).Translated = 1;
+    Platform.ExpectMessage({kNoMoreUntranslatedMessage, "Search result", MessageIcon::Information});
+    Click(Button("nextToBeTranslatedButton"));
 }
 
 TEST_F(MainWindowTest, EnterNeverClosesTheWindowAndWritesTheIdentifierBack)
 {
-    OpenSample();
-    ClickItem("MENU_MAIN");
+    ClickItem("MENU_BACK");
     // Longer than a line edit holds by default; the box gives back every unit.
     const QString identifier = "MENU_HOME" + QString(40'000, 'X');
     Find<QLineEdit>("identifierBox")->setText(identifier);
     TypeTranslation("!");
     // Enter in a control that does not use it (the read-only Index box) reaches the window.
-    QTest::keyClick(Find<QLineEdit>("indexBox"), Qt::Key_Return);
+    QTest::keyClick(Find("indexBox"), Qt::Key_Return);
     EXPECT_TRUE(Window->isVisible());
-    EXPECT_TRUE(Tree()->hasFocus());
-    EXPECT_EQ(Definition(1).Translation, u"Hauptmenü!");
-    EXPECT_EQ(QString::fromStdU16String(Definition(1).Identifier), identifier);
-    QTest::keyClick(Tree(), Qt::Key_Enter);
-    EXPECT_TRUE(Window->isVisible());
+    EXPECT_EQ(Definition(2).Translated, 1u); // the Translation box has been left
+    EXPECT_EQ(QString::fromStdU16String(Definition(2).Identifier), identifier);
 }
 
-// A font with a glyph for 'H' (two columns of full ink on rows 5 to 9) and one for 'x', since a
-// table of fewer than two glyphs finds none.
-RenderedFont PreviewFont()
+TEST_F(MainWindowTest, AChosenFontDrawsThePreviewAndTheTranslationsAreTypedInIt)
 {
-    static const std::vector<std::uint8_t> ink(10, 255);
-    GlyphTableBuilder builder;
-    builder.Add(u'H', Glyph{3, 0, 5, 2, 5, ink});
-    builder.Add(u'x', Glyph{2, 0, 8, 1, 2, std::span(ink).first(2)});
-    return builder.Finish();
-}
-
-TEST_F(MainWindowTest, ThePreviewDrawsTheSelectedTextAndZoomedEnlargesIt)
-{
-    OpenSample();
-    Window->setDeviceFont(PreviewFont());
-    const PreviewCanvas& canvas = Find<PreviewWidget>("previewWidget")->canvas();
-    Definition(2).DefaultText = u"HH";
     ClickItem("MENU_BACK");
-    EXPECT_EQ(InkedPixels(canvas), 20);
+    ChooseFont("DejaVu Sans [Foundry]"); // the foundry is no part of the family's name
+    const QFontInfo shown(TranslationBox()->font());
+    EXPECT_EQ(shown.family(), "DejaVu Sans");
+    EXPECT_EQ(shown.pixelSize(), QFontInfo(Find<TextBox>("defaultTextBox")->font()).pixelSize());
+
+    auto inkedPixels = [&] {
+        return std::ranges::count_if(Find<PreviewWidget>("previewWidget")->canvas().Pixels(),
+                                     [](std::uint32_t pixel) { return pixel != 0; });
+    };
+    const auto inked = inkedPixels();
+    EXPECT_GT(inked, 0);
     Click(Find("zoomedBox"));
-    EXPECT_EQ(InkedPixels(canvas), 180); // every pixel a 3 x 3 square
+    EXPECT_EQ(inkedPixels(), 9 * inked); // every pixel a 3 x 3 square
     // A block leaves the picture as it was; with nothing shown, the next drawing is black.
     ClickItem("Menu");
-    EXPECT_EQ(InkedPixels(canvas), 180);
+    EXPECT_EQ(inkedPixels(), 9 * inked);
     Click(Find("zoomedBox"));
-    EXPECT_EQ(InkedPixels(canvas), 0);
+    EXPECT_EQ(inkedPixels(), 0);
 }
 
-TEST_F(MainWindowTest, NextSelectsTheFollowingTextAndSaysWhenNoneIsLeftToTranslate)
+TEST_F(MainWindowTest, AMovedItemComesBackSelectedAndFolded)
 {
-    OpenSample();
-    Click(Button("nextButton"));
-    EXPECT_EQ(SelectedLabel(), "MENU_MAIN");
-    EXPECT_EQ(Window->currentDefinition(), &Definition(1));
-    Click(Button("nextToBeTranslatedButton"));
-    EXPECT_EQ(SelectedLabel(), "MENU_BACK");
-
-    for (auto& [index, definition] : Window->document().Table.Definitions)
-        definition.Translated = 1;
-    Window->document().Table.FindOrAddDefinition(9).Translated = 1;
-    Platform.ExpectMessage(
-        {"No more non-translated strings have been found.", "Search result", MessageIcon::Information});
-    Click(Button("nextToBeTranslatedButton"));
-    EXPECT_EQ(SelectedLabel(), "MENU_BACK");
-}
-
-TEST_F(MainWindowTest, AMovedItemComesBackSelectedAndCollapsed)
-{
-    OpenSample();
     ClickItem("Nested");
     Tree()->expand(Tree()->currentIndex());
     Window->moveUp();
     EXPECT_EQ(SelectedLabel(), "Nested");
     EXPECT_EQ(Tree()->currentIndex().row(), 1);
     EXPECT_FALSE(Tree()->isExpanded(Tree()->currentIndex()));
-    EXPECT_TRUE(Tree()->hasFocus());
-
-    // The text left behind is never shown on the way: that would add a definition for ALM_GHOST.
-    ClickItem("ALM_HIGH");
     Window->moveDown();
-    EXPECT_EQ(Tree()->currentIndex().row(), 1);
-    EXPECT_EQ(Window->currentDefinition(), &Definition(4));
-    EXPECT_EQ(Window->document().Table.Definitions.count(9), 0u);
+    EXPECT_EQ(Tree()->currentIndex().row(), 2);
+    Window->moveUp();
 
     ClickItem("MENU_MAIN");
     Window->moveIntoNext();
     EXPECT_EQ(Tree()->currentIndex().parent().data().toString(), "Nested");
-    ClickItem("UNIT_C");
     Window->moveOut();
-    EXPECT_FALSE(Tree()->currentIndex().parent().isValid());
+    EXPECT_EQ(Tree()->currentIndex().parent().data().toString(), "Menu");
 }
 
-// Runs `check` on the About box once it is open, then closes it.
-void WhenAboutBoxOpens(std::function<void(AboutDialog&)> check)
+// The version the About box shows when `open` opens it (and it is closed again); empty if it does not.
+QString AboutVersionAfter(const std::function<void()>& open)
 {
-    QTimer::singleShot(0, [check] {
-        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(about) << "the About box did not open";
-        check(*about);
-        about->accept();
+    QString version;
+    QTimer::singleShot(0, [&] {
+        if (auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget())) {
+            EXPECT_FALSE(about->windowIcon().isNull());
+            version = about->findChild<QLabel*>("versionLabel")->text();
+            about->accept();
+        }
     });
+    open();
+    return version;
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensOnF1AndFromTheRightClickMenu)
 {
-    QString version;
-    WhenAboutBoxOpens([&](AboutDialog& about) {
-        version = about.findChild<QLabel*>("versionLabel")->text();
-        EXPECT_FALSE(about.windowIcon().isNull());
-    });
-    QTest::keyClick(Window.get(), Qt::Key_F1);
-    EXPECT_EQ(version, "Orvane Text Definition Editor, Version 1.3");
-    EXPECT_FALSE(Window->windowIcon().isNull());
+    const QString version = "Orvane Text Definition Editor, Version 1.3";
+    EXPECT_EQ(AboutVersionAfter([&] { QTest::keyClick(Window.get(), Qt::Key_F1); }), version);
 
     // A right-click on the window's background offers the same, and nothing else.
-    bool shown = false;
+    QString fromMenu;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_TRUE(menu) << "no menu";
-        ASSERT_EQ(menu->actions().size(), 1);
-        WhenAboutBoxOpens([&](AboutDialog&) { shown = true; });
-        menu->setActiveAction(menu->actions().front());
-        QTest::keyClick(menu, Qt::Key_Return);
+        ASSERT_TRUE(menu && menu->actions().size() == 1);
+        fromMenu = AboutVersionAfter([&] { menu->actions().front()->trigger(); });
+        menu->close();
     });
     const QPoint background(Window->width() - 4, Window->height() - 4);
     QContextMenuEvent event(QContextMenuEvent::Mouse, background, Window->mapToGlobal(background));
     QApplication::sendEvent(Window.get(), &event);
-    EXPECT_TRUE(shown);
+    EXPECT_EQ(fromMenu, version);
 }
 
 TEST_F(MainWindowTest, ACommandThatFailsIsReportedAndTheWindowGoesOn)
 {
-    OpenSample();
-    Platform.FailNextDialog();
-    Platform.ExpectMessage(
-        {"Out of memory: the command was not completed.", "orvane-text-editor", MessageIcon::Error});
+    Platform.ThrowOnNextDialog = true;
+    Platform.ExpectMessage({kOutOfMemoryCommandMessage, kProgramName, MessageIcon::Error});
     Click(Button("chooseFontButton"));
     EXPECT_TRUE(Window->isVisible());
+}
+
+// Asked before Open replaces a changed file.
+Message SaveQuestion(const QString& path)
+{
+    return {"Save the changes to " + path + " before opening another file?", kProgramName,
+            MessageIcon::Question, MessageButtons::YesNoCancel};
+}
+// An error box with the failure's text from the system.
+const Message kSystemError{QString(), kProgramName, MessageIcon::Error};
+
+TEST_F(MainWindowTest, OpenAsksWhetherToSaveTheChangesOfTheShownFile)
+{
+    const QString other = WriteSample(Directory / "other.strdef");
+    ClickItem("MENU_BACK");
+    TypeTranslation("1");
+
+    // Cancel, and a Yes whose save fails, keep the file open with its change.
+    Platform.ExpectMessage(SaveQuestion(SamplePath), MessageAnswer::Cancel);
+    Open(other);
+    FailSaves();
+    Platform.ExpectMessage(SaveQuestion(SamplePath), MessageAnswer::Yes);
+    Platform.ExpectMessage(kSystemError);
+    Open(other);
+    EXPECT_EQ(PathOf(Window->document().FilePath), SamplePath);
+    Window->document().SaveFaults = nullptr;
+
+    // No drops the change; Yes saves it; with nothing changed there is no question.
+    Platform.ExpectMessage(SaveQuestion(SamplePath), MessageAnswer::No);
+    Open(other);
+    EXPECT_EQ(PathOf(Window->document().FilePath), other);
+    ClickItem("MENU_BACK");
+    TypeTranslation("2");
+    Platform.ExpectMessage(SaveQuestion(other), MessageAnswer::Yes);
+    Open(SamplePath);
+    Open(other);
+    EXPECT_EQ(SavedDefinition(SamplePath, 2).Translation, u"");
+    EXPECT_EQ(SavedDefinition(other, 2).Translation, u"2");
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadIsReportedAndTheShownOneStays)
+{
+    EXPECT_EQ(Window->windowTitle(), "Orvane text definition editor ver. 1.3 - " + SamplePath);
+    ClickItem("MENU_MAIN");
+    ClickItem("ALM_HIGH");
+    Platform.ExpectMessage(kSystemError);
+    Open(PathOf(Directory / "missing.strdef"));
+    EXPECT_TRUE(Window->windowTitle().endsWith(SamplePath));
+    EXPECT_TRUE(Tree()->isExpanded(Tree()->model()->index(0, 0))); // Menu, not the selection's block
+    EXPECT_EQ(SelectedLabel(), "ALM_HIGH");
+    EXPECT_EQ(Window->currentDefinition(), &Definition(4));
+
+    // A file read in part: the reader's notices as error boxes, and what was read goes.
+    Bytes bytes = ReadBytes(SamplePath.toStdString());
+    bytes.resize(bytes.size() * 3 / 4);
+    WriteBytes(Directory / "cut.strdef", bytes);
+    Platform.ExpectMessage({"can't load file", "ERROR", MessageIcon::Error});
+    Platform.ExpectMessage({"Can't load file", "ERROR", MessageIcon::Error});
+    Open(PathOf(Directory / "cut.strdef"));
+    EXPECT_FALSE(Platform.Messages.at(1).Details.isEmpty());
+    EXPECT_EQ(Tree()->model()->rowCount(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingCommitsTheBoxBeingEditedAndSavesOrAsksWhenTheSaveFails)
+{
+    ClickItem("MENU_BACK");
+    TypeTranslation("Zurück");
+    FailSaves();
+    Platform.ExpectMessage(kSystemError);
+    Platform.ExpectMessage({"The changes could not be saved. Close the editor anyway and lose them?",
+                            kProgramName, MessageIcon::Question, MessageButtons::YesNo},
+                           MessageAnswer::No);
+    QTest::keyClick(Window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(Window->isVisible());
+
+    Window->document().SaveFaults = nullptr;
+    QTest::keyClick(Window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(Window->isVisible());
+    const StringDefinition saved = SavedDefinition(SamplePath, 2);
+    EXPECT_EQ(saved.Translation, u"Zurück");
+    EXPECT_EQ(saved.Translated, 1u);
+}
+
+TEST_F(MainWindowTest, MergeShowsTheNewerFileOrWhyNot)
+{
+    ClickItem("ALM_HIGH");
+    Platform.ExpectMessage({"It's no use merging with the same file that is already loaded", "Notification",
+                            MessageIcon::Information});
+    Platform.Opens.push_back(SamplePath);
+    Click(Button("mergeButton"));
+    EXPECT_EQ(Window->currentDefinition(), &Definition(4));
+
+    Platform.Opens.push_back(WriteSample(Directory / "newer.strdef", 0x0120));
+    Click(Button("mergeButton"));
+    EXPECT_EQ(Window->currentDefinition(), nullptr);
+    EXPECT_EQ(Find<QLabel>("treeLabel")->text(), "System strings (Fw. ver. 1.20)");
+}
+
+TEST_F(MainWindowTest, ExportWithFontWritesTheChosenFileOrShowsWhyNot)
+{
+    ChooseFont("DejaVu Sans");
+    Platform.Saves.push_back(PathOf(Directory / "device.ovtx"));
+    Click(Button("exportWithFontButton"));
+    EXPECT_FALSE(ReadBytes(Directory / "device.ovtx").empty());
+
+    std::filesystem::create_directory(Directory / "folder.ovtx");
+    Platform.ExpectMessage({"Can't create file", "ERROR", MessageIcon::Error});
+    Platform.Saves.push_back(PathOf(Directory / "folder.ovtx"));
+    Click(Button("exportWithFontButton"));
+
+    // A cancelled picker leaves no font chosen, so the export asks for one.
+    ChooseFont(std::nullopt);
+    Platform.ExpectMessage({"Choose a font first for rendering!", "ERROR", MessageIcon::Warning});
+    Click(Button("exportWithFontButton"));
+}
+
+TEST_F(MainWindowTest, GeneratingTheSourcesSavesFirstThenRunsTheScript)
+{
+    Definition(2).Translation = u"neu";
+    Window->generateSources();
+    EXPECT_EQ(SavedDefinition(SamplePath, 2).Translation, u"neu");
+    EXPECT_EQ(Platform.Commands, std::vector<QString>{QString::fromStdString(MakeTextsCommand("."))});
+
+    FailSaves(); // a failed save stops it
+    Platform.ExpectMessage(kSystemError);
+    Window->generateSources();
+    EXPECT_EQ(Platform.Commands.size(), 1u);
 }
 
 } // namespace

@@ -1,67 +1,103 @@
 #pragma once
 
 // A strict stand-in for the desktop in window tests. Every dialog the window opens must have been
-// scripted with its answer, in order among the dialogs of its kind (file dialogs, font dialogs,
-// message boxes); an unscripted or different dialog fails the test. Every message box is recorded,
-// and so are the clipboard and the command lines.
+// scripted with its answer, in order among the dialogs of its kind; an unscripted or different
+// dialog fails the test, and so does an answer left unused. Message boxes, the clipboard and the
+// command lines are recorded.
 
 #include <deque>
-#include <functional>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "editor/PlatformServices.h"
 
-void PrintTo(const QString& text, std::ostream* out);
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
-namespace orv::test {
+namespace orv {
+
+inline void PrintTo(const Message& message, std::ostream* out)
+{
+    *out << '"' << message.Text.toStdString() << "\" (caption \"" << message.Caption.toStdString()
+         << "\", icon " << int(message.Icon) << ", buttons " << int(message.Buttons) << ")";
+}
+
+namespace test {
 
 class ScriptedPlatform final : public PlatformServices
 {
 public:
-    // Fails the test if a scripted answer was never used.
-    ~ScriptedPlatform() override;
+    ~ScriptedPlatform() override
+    {
+        EXPECT_TRUE(Opens.empty() && Saves.empty() && Fonts.empty() && Expected.empty() &&
+                    !ClipboardFailure && !ThrowOnNextDialog)
+            << "a scripted dialog was never shown";
+    }
 
-    // The next dialog of each kind answers this (nothing: cancelled).
-    void ExpectOpenDialog(std::optional<QString> path) { OpenAnswers.push_back(std::move(path)); }
-    void ExpectSaveDialog(std::optional<QString> path) { SaveAnswers.push_back(std::move(path)); }
-    void ExpectFontDialog(std::optional<QFont> font) { FontAnswers.push_back(std::move(font)); }
     // The next message box must show `message` (its caption, icon and buttons, and its text unless
     // that is empty: a text from the system) and is answered with `answer`.
     void ExpectMessage(Message message, MessageAnswer answer = MessageAnswer::Ok)
     {
-        MessageAnswers.emplace_back(std::move(message), answer);
+        Expected.emplace_back(std::move(message), answer);
     }
-    // The next dialog of any kind throws std::bad_alloc, as if memory ran out.
-    void FailNextDialog() { ThrowNext = true; }
-    void FailNextClipboard(ClipboardOutcome outcome) { ClipboardFailures.push_back(outcome); }
-    // True when every scripted answer has been used.
-    bool Done() const;
 
-    std::vector<Message> Messages; // every message box shown
+    // The answers of the next dialogs to open a file, to save one, to pick a font (nothing: cancelled).
+    using FileAnswer = std::optional<QString>;
+    std::deque<FileAnswer> Opens, Saves;
+    std::deque<std::optional<QFont>> Fonts;
+    bool ThrowOnNextDialog = false;                   // the next dialog throws std::bad_alloc
+    std::optional<ClipboardOutcome> ClipboardFailure; // what the next use of the clipboard meets
+    std::vector<Message> Messages;                    // every message box shown
     QString Clipboard;
     std::vector<QString> Commands;
-    // Called for each command line after it is recorded; gives the exit status (0 when unset).
-    std::function<int(const QString&)> OnCommand;
 
-    std::optional<QString> ChooseFileToOpen(QWidget* owner, const FileDialogRequest& request) override;
-    std::optional<QString> ChooseFileToSave(QWidget* owner, const FileDialogRequest& request) override;
-    std::optional<QFont> ChooseFont(QWidget* owner) override;
-    MessageAnswer ShowMessage(QWidget* owner, const Message& message) override;
-    ClipboardOutcome SetClipboardText(const QString& text) override;
-    int RunCommand(const QString& commandLine) override;
+    FileAnswer ChooseFileToOpen(QWidget*, const FileDialogRequest&) override { return Take(Opens); }
+    FileAnswer ChooseFileToSave(QWidget*, const FileDialogRequest&) override { return Take(Saves); }
+    std::optional<QFont> ChooseFont(QWidget*) override { return Take(Fonts); }
+    MessageAnswer ShowMessage(QWidget*, const Message& message) override
+    {
+        Messages.push_back(message);
+        auto [expected, answer] = Take(Expected);
+        if (expected.Text.isEmpty())
+            expected.Text = message.Text;
+        expected.Details = message.Details;
+        EXPECT_EQ(message, expected);
+        return answer;
+    }
+    ClipboardOutcome SetClipboardText(const QString& text) override
+    {
+        if (ClipboardFailure)
+            return *std::exchange(ClipboardFailure, std::nullopt);
+        Clipboard = text;
+        return {};
+    }
+    int RunCommand(const QString& commandLine) override
+    {
+        Commands.push_back(commandLine);
+        return 0;
+    }
 
 private:
-    template <typename Answer> Answer Take(std::deque<Answer>& answers, const char* dialog);
+    template <typename Answer> Answer Take(std::deque<Answer>& answers)
+    {
+        if (std::exchange(ThrowOnNextDialog, false))
+            throw std::bad_alloc();
+        EXPECT_FALSE(answers.empty()) << "an unscripted dialog";
+        Answer answer = answers.empty() ? Answer() : std::move(answers.front());
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
 
-    std::deque<std::optional<QString>> OpenAnswers;
-    std::deque<std::optional<QString>> SaveAnswers;
-    std::deque<std::optional<QFont>> FontAnswers;
-    std::deque<std::pair<Message, MessageAnswer>> MessageAnswers;
-    std::deque<ClipboardOutcome> ClipboardFailures;
-    bool ThrowNext = false;
+    std::deque<std::pair<Message, MessageAnswer>> Expected;
 };
 
-} // namespace orv::test
+} // namespace test
+} // namespace orv
