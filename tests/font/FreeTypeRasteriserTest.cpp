@@ -196,6 +196,9 @@ TEST(FreeTypeRasteriser, SaysWhyAFontFileCannotBeOpened)
     ::close(pipeWriter);
     EXPECT_FALSE(OpenFontFile(kDejaVu / "DejaVuSans.ttf", 1));
     EXPECT_FALSE(OpenFontFile(kDejaVu / "DejaVuSans.ttf", -1));
+    // Above 0xFFFF FreeType would read the index as a named instance of a variable font.
+    EXPECT_EQ(Why(OpenFontFile(kDejaVu / "DejaVuSans.ttf", 0x10000)),
+              "font file \"" + (kDejaVu / "DejaVuSans.ttf").string() + "\": face 65536 does not exist");
 }
 
 } // namespace
