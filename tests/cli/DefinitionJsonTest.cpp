@@ -42,9 +42,6 @@ TEST(ParseDefinitionJson, NamesThePlaceOfEveryError)
         {R"({"tree": [{"label": {}}]})", "tree[0].label: missing field \"utf16\""},
         {R"({"tree": [],})", "parse error at line 1, column 13: syntax error while parsing object key - "
                              "unexpected '}'; expected string literal"},
-        {R"({"tree": [{"label": "\ud800"}]})",
-         "parse error at line 1, column 28: syntax error while parsing value - invalid string: surrogate "
-         "U+D800..U+DBFF must be followed by U+DC00..U+DFFF; last read: '\"\\ud800\"'"},
         {R"({"tree": [{"label": "", "data": 0, "children": )" + std::string(1'000'000, '['),
          "tree[0].children[0]: expected an object, found an array"},
         {deep, "tree[0].children[0].children[0].children...(14 more levels)...[0].children[0].children[0]"

@@ -51,52 +51,41 @@ protected:
     DefinitionTable Table;
 };
 
-TEST_F(SourceFiles, TheHeaderAndTheTableOfDefaultTextsNameEachDefinitionByItsKey)
+TEST_F(SourceFiles, TheHeaderNamesEachDefinitionByItsKeyAndTellsWhichIdentifiersItLeftOut)
 {
-    // An entry whose Index field differs from its key is named and stored under the key.
+    // An entry whose Index field differs from its key is named and stored under the key; translations
+    // play no part. Identifiers above U+00FF or with line breaks have no line: one list for each
+    // reason, the line breaks after the characters above U+00FF.
     Add(Table, 0, u"ZERO", u"z");
-    Table.Definitions[0].Translation = u"Null"; // translations play no part
+    Table.Definitions[0].Translation = u"Null";
     Table.Definitions[0].Translated = 1;
     Add(Table, 65535, u"LAST", u"last");
     Add(Table, 7, u"SEVEN", u"seven");
     Table.Definitions[7].Index = 0;
+    Add(Table, 2, u"PI_\u03C0", u"b");
+    Add(Table, 3, u"X 2\r\n#include \"/etc/passwd\"\r\n#define Y", u"c");
+    Add(Table, 4, u"LATIN_\u00E9", u"d");
     const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
     EXPECT_TRUE(result.RunScript);
-    EXPECT_TRUE(result.Notices.empty());
     EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"),
-              "#define S_ZERO 0\r\n#define S_SEVEN 7\r\n#define S_LAST 65535\r\n");
+              "#define S_ZERO 0\r\n#define S_LATIN_\xE9 4\r\n#define S_SEVEN 7\r\n#define S_LAST 65535\r\n");
     const auto contents = ReadTextTable(ReadBytes(Directory / "texts.bin"), "texts.bin").value();
-    ASSERT_EQ(contents.Texts.size(), 3u);
-    EXPECT_EQ(contents.Texts[0].Text, u"z");
-    EXPECT_EQ(contents.Texts[1].Index, 7u);
-    EXPECT_EQ(contents.Texts[1].Text, u"seven");
+    ASSERT_EQ(contents.Texts.size(), 6u);
+    EXPECT_EQ(std::tuple(contents.Texts[0].Text, contents.Texts[4].Index, contents.Texts[4].Text),
+              std::tuple(u"z", 7u, u"seven"));
+    ASSERT_EQ(result.Notices.size(), 2u);
+    EXPECT_EQ(result.Notices[0], UnwritableIdentifiersNotice(std::vector<std::uint16_t>{2}));
+    EXPECT_EQ(result.Notices[1].Caption, "WARNING");
+    EXPECT_TRUE(result.Notices[1].Text.ends_with("left out.\r\n\r\nIndexes: 3")) << result.Notices[1].Text;
 
     // Fewer than two definitions: the header is written, the table left as it was.
-    Table.Definitions.erase(0);
-    Table.Definitions.erase(7);
+    Table.Definitions = {{65535, Table.Definitions.at(65535)}};
     WriteBytes(Directory / "texts.bin", {1, 2, 3});
     const SourceGenerationResult one = WriteSourceFiles(Table, Directory.Path());
     EXPECT_FALSE(one.RunScript);
     EXPECT_EQ(one.Notices, std::vector{ErrorNotice(TooFewDefinitionsMessage(1))});
     EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_LAST 65535\r\n");
     EXPECT_EQ(ReadBytes(Directory / "texts.bin"), (Bytes{1, 2, 3}));
-}
-
-TEST_F(SourceFiles, IdentifiersLeftOutOfTheHeaderAreReportedAfterTheFilesAreWritten)
-{
-    Add(Table, 1, u"OK", u"a");
-    Add(Table, 2, u"PI_\u03C0", u"b");
-    Add(Table, 3, u"X 2\r\n#include \"/etc/passwd\"\r\n#define Y", u"c");
-    Add(Table, 4, u"LATIN_\u00E9", u"d");
-    const SourceGenerationResult result = WriteSourceFiles(Table, Directory.Path());
-    EXPECT_TRUE(result.RunScript);
-    EXPECT_EQ(ReadText(Directory / "fw_textIDs.h"), "#define S_OK 1\r\n#define S_LATIN_\xE9 4\r\n");
-    EXPECT_EQ(ReadTextTable(ReadBytes(Directory / "texts.bin"), "t").value().Texts.size(), 4u);
-    // One list for each reason, the line breaks after the characters above U+00FF.
-    ASSERT_EQ(result.Notices.size(), 2u);
-    EXPECT_EQ(result.Notices[0], UnwritableIdentifiersNotice(std::vector<std::uint16_t>{2}));
-    EXPECT_EQ(result.Notices[1].Caption, "WARNING");
-    EXPECT_TRUE(result.Notices[1].Text.ends_with("left out.\r\n\r\nIndexes: 3")) << result.Notices[1].Text;
 }
 
 TEST_F(SourceFiles, AFileThatCannotBeWrittenStopsBeforeTheScript)

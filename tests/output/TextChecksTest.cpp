@@ -30,8 +30,7 @@ std::string Describe(const std::vector<TextFinding>& findings, bool brief = fals
     for (const TextFinding& f : findings) {
         const std::string index = f.Index ? std::to_string(*f.Index) : "file";
         text += brief ? index + " " + FindingKindName(f.Kind) + ", "
-                      : (f.Level == Severity::Error ? "E " : "W ") +
-                            std::string(FindingKindName(f.Kind)) +
+                      : (f.Level == Severity::Error ? "E " : "W ") + std::string(FindingKindName(f.Kind)) +
                             (f.Index ? " " + index + " " + ToUtf8(f.Identifier) : "") + " [" +
                             ToUtf8(f.Excerpt) + "]: " + f.Message + "\n";
     }
@@ -114,19 +113,12 @@ TEST(CheckDefinition, BlankCopiedAndDifferentlyBlankEdgedTranslationsAreWarnedOf
     EXPECT_EQ(Check(u"Hallo", u"Hallo"),
               "W same-as-default 7 NAME [Hallo]: the translation is the same as the default text\n");
     EXPECT_EQ(
-        Check(u" Hallo\r\n", u"Hola"),
+        Check(u"\t Hallo\r\n", u"Hola"),
         "W blank-edges 7 NAME [Hola]: the translation starts with nothing where the default text starts "
-        "with \" \" and ends with nothing where the default text ends with \"\\r\\n\"; the export drops "
+        "with \"\\t \" and ends with nothing where the default text ends with \"\\r\\n\"; the export drops "
         "the blanks and line breaks at both ends of a translation, and the device draws one line\n");
-    EXPECT_NE(
-        Check(u"Hallo", u"\t Hola").find("starts with \"\\t \" where the default text starts with nothing;"),
-        std::string::npos);
-    EXPECT_NE(
-        Check(u"Hallo\n", u"Hola\r\n").find("ends with \"\\r\\n\" where the default text ends with \"\\n\";"),
-        std::string::npos);
     // Blanks at the ends aside, a copy is a copy.
     EXPECT_NE(Check(u" Hallo", u"Hallo ").find("W same-as-default"), std::string::npos);
-    EXPECT_EQ(Check(u"Hallo", u"hallo"), "");
     EXPECT_EQ(Check(u" Hallo\r\n", u" Hola\r\n"), "");
     EXPECT_EQ(Check(u" Hallo", u"Hallo", false), "");
 }

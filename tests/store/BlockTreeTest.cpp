@@ -74,18 +74,5 @@ TEST(BlockTree, EqualityComparesLabelsDataAndShape)
     EXPECT_FALSE(TreeFrom("a(b)") == other);
 }
 
-TEST(BlockTree, DeepChainsAreFreedWithoutRecursion)
-{
-    BlockTree tree;
-    BlockItem* parent = nullptr;
-    for (int level = 0; level < 1000000; ++level)
-        parent = &tree.Append(parent, u"", 1);
-    tree.Remove(*tree.FirstTopLevel()->FirstChild());
-    EXPECT_EQ(tree.ItemCount(), 1u);
-    for (int level = 0; level < 1000000; ++level)
-        parent = &tree.Append(level ? parent : nullptr, u"UNUSED", 1);
-    EXPECT_EQ(tree.RemoveItemsContaining(u"UNUSED"), 1000000u);
-}
-
 } // namespace
 } // namespace orv

@@ -195,7 +195,7 @@ TEST(DefinitionFile, EveryTruncationFailsCleanlyAndKeepsWhatWasRead)
     }
 }
 
-TEST(DefinitionFile, DeepTreesAreReadAndWrittenWithoutRecursion)
+TEST(DefinitionFile, DeepTreesAreReadWrittenComparedAndFreedWithoutRecursion)
 {
     // A chain of 300,000 items, each the child of the one before, with empty 8-bit labels; no records.
     Bytes bytes = DefinitionBytes("00 00 'root' 00 00 00 00");
@@ -207,6 +207,7 @@ TEST(DefinitionFile, DeepTreesAreReadAndWrittenWithoutRecursion)
     ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk);
     EXPECT_EQ(back.Tree.ItemCount(), 300000u);
     EXPECT_TRUE(Read(WriteDefinitionBytes(back.Tree, back.Table)).Tree == back.Tree);
+    EXPECT_EQ(back.Tree.RemoveItemsContaining(u"root"), 300000u);
 }
 
 TEST(DefinitionFile, LabelShowsTheVersionDividedByAHundred)
