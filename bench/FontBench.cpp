@@ -69,7 +69,8 @@ void RenderFourThousandCodePoints(benchmark::State& state)
     for (auto _ : state) {
         const auto rendered = RenderFont(font, characters, *rasteriser);
         if (!rendered || *rendered != kMaxGlyphCount)
-            state.SkipWithError(rendered ? "not every code point was rendered" : rendered.error().Message.c_str());
+            state.SkipWithError(rendered ? "not every code point was rendered"
+                                         : rendered.error().Message.c_str());
         benchmark::DoNotOptimize(font.GlyphStore.data());
     }
     state.counters["store bytes"] = static_cast<double>(font.GlyphStore.size());

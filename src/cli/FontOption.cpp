@@ -29,9 +29,9 @@ Result<void> RenderSessionFont(EditorSession& session, std::string_view fontArgu
     case ErrorCode::OpenFailed:
         return tl::unexpected(error);
     case ErrorCode::OutOfRange:
-        return Fail(ErrorCode::OutOfRange, session.Document.FilePath.string() + ": " + error.Message +
-                                               " (the texts need " +
-                                               std::to_string(session.TextCharacters(extraText).CodePoints().size()) + ")");
+        return Fail(ErrorCode::OutOfRange,
+                    session.Document.FilePath.string() + ": " + error.Message + " (the texts need " +
+                        std::to_string(session.TextCharacters(extraText).CodePoints().size()) + ")");
     default:
         return Fail(error.Code, std::string(fontArgument) + ": " + error.Message);
     }

@@ -365,8 +365,9 @@ void MainWindow::updateTitle()
     else
         m_treeLabel->setText(QStringLiteral("System strings (Fw. ver. %1)")
                                  .arg(QString::fromStdString(FirmwareVersionText(table.FirmwareVersion))));
-    const QString suffix =
-        m_session.Document.FilePath.empty() ? QString() : QStringLiteral(" - ") + PathText(m_session.Document.FilePath);
+    const QString suffix = m_session.Document.FilePath.empty()
+                               ? QString()
+                               : QStringLiteral(" - ") + PathText(m_session.Document.FilePath);
     setWindowTitle(QStringLiteral("Orvane text definition editor ver. %1.%2%3")
                        .arg(kEditorVersionMajor)
                        .arg(kEditorVersionMinor)
@@ -379,7 +380,8 @@ template <typename Load> bool MainWindow::showLoad(Load load)
     // shown again as it was, so the expanded blocks are noted first.
     const BlockItem* selected = selectedItem();
     std::vector<const BlockItem*> expanded;
-    for (const BlockItem* item = m_session.Document.Tree.FirstTopLevel(); item; item = item->NextInDisplayOrder()) {
+    for (const BlockItem* item = m_session.Document.Tree.FirstTopLevel(); item;
+         item = item->NextInDisplayOrder()) {
         if (item->ChildCount() > 0 && m_definitionsTree->isExpanded(m_definitionsModel->IndexOf(item)))
             expanded.push_back(item);
     }
@@ -395,7 +397,8 @@ template <typename Load> bool MainWindow::showLoad(Load load)
     }
     showNoDefinition();
     if (outcome.Value->Result == ReadResult::ReadOk)
-        m_treeLabel->setText(QString::fromStdString(ReaderLabelText(m_session.Document.Table.FirmwareVersion)));
+        m_treeLabel->setText(
+            QString::fromStdString(ReaderLabelText(m_session.Document.Table.FirmwareVersion)));
     showNotices(outcome.Notices);
     updateTitle();
     return true;
@@ -645,8 +648,8 @@ void MainWindow::updatePreview()
     }
     // What the preview shows is what is stored: the translation in use without its outer blanks.
     TrimTranslationInUse(*current);
-    LayoutPreviewText(canvas, m_session.DeviceFont, EffectiveText(*current), m_previewZoom, m_preview->width(),
-                      m_preview->height());
+    LayoutPreviewText(canvas, m_session.DeviceFont, EffectiveText(*current), m_previewZoom,
+                      m_preview->width(), m_preview->height());
     m_preview->update();
 }
 

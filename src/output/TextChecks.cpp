@@ -209,16 +209,14 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     const std::vector<char16_t> missing =
         PickedUnits(text, [&](char16_t unit) { return !IsNeverRendered(unit) && !coverage.Covers(unit); });
     if (!missing.empty())
-        findings.push_back(TextFindingOf(Severity::Error, FindingKind::MissingGlyph, index, definition,
-                                         text,
+        findings.push_back(TextFindingOf(Severity::Error, FindingKind::MissingGlyph, index, definition, text,
                                          "the font has no glyph for " + UnitList(missing) +
                                              "; the device shows its missing-character box instead"));
 
     if (options.MaxWidth) {
         const int width = MeasureText(font, text, 1);
         if (width > *options.MaxWidth)
-            findings.push_back(TextFindingOf(Severity::Error, FindingKind::TooWide, index, definition,
-                                             text,
+            findings.push_back(TextFindingOf(Severity::Error, FindingKind::TooWide, index, definition, text,
                                              std::to_string(width) + " pixels wide, more than the " +
                                                  std::to_string(*options.MaxWidth) + " allowed"));
     }
@@ -236,20 +234,18 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                            " in the default text, " + std::to_string(inTranslation) + " in the translation";
         }
         if (!differences.empty())
-            findings.push_back(TextFindingOf(Severity::Error, FindingKind::SpecialCodes, index,
-                                             definition, translation,
-                                             "special codes differ: " + differences));
+            findings.push_back(TextFindingOf(Severity::Error, FindingKind::SpecialCodes, index, definition,
+                                             translation, "special codes differ: " + differences));
     }
 
     if (marked && translation.empty())
-        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankTranslation, index,
-                                         definition, definition.Translation,
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankTranslation, index, definition,
+                                         definition.Translation,
                                          "the translation is marked but blank; the device shows the default "
                                          "text"));
     if (translationUsed && translation == TrimBlanks(definition.DefaultText))
-        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::SameAsDefault, index,
-                                         definition, translation,
-                                         "the translation is the same as the default text"));
+        findings.push_back(TextFindingOf(Severity::Warning, FindingKind::SameAsDefault, index, definition,
+                                         translation, "the translation is the same as the default text"));
 
     if (translationUsed) {
         const std::u16string_view defaultText = definition.DefaultText;
@@ -265,8 +261,8 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
                            (start ? "starts" : "ends") + " with " + DescribeBlanks(theirs);
         }
         if (!differences.empty())
-            findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankEdges, index,
-                                             definition, definition.Translation,
+            findings.push_back(TextFindingOf(Severity::Warning, FindingKind::BlankEdges, index, definition,
+                                             definition.Translation,
                                              "the translation " + differences +
                                                  "; the export drops the blanks and line breaks at both ends "
                                                  "of a translation, and the device draws one line"));
@@ -279,8 +275,7 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     if (!foreign.empty()) {
         const bool lineLeftOut = !HeaderLine(index, definition.Identifier);
         findings.push_back(TextFindingOf(
-            Severity::Warning, FindingKind::InvalidIdentifier, index, definition,
-            definition.Identifier,
+            Severity::Warning, FindingKind::InvalidIdentifier, index, definition, definition.Identifier,
             "the identifier is no C name after \"S_\", which takes only ASCII letters, digits and "
             "underscores: it has " +
                 UnitList(foreign) +

@@ -153,8 +153,8 @@ MergeOutcome EditorSession::Merge(const std::filesystem::path& other)
         }
         const std::uint16_t loadedVersion = Document.Table.FirmwareVersion;
         if (IsOlderFirmwareVersion(otherTable.FirmwareVersion, loadedVersion)) {
-            outcome.Notices.push_back(
-                Notification(MergeOlderVersionMessage(otherTable.FirmwareVersion, loadedVersion), Severity::Error));
+            outcome.Notices.push_back(Notification(
+                MergeOlderVersionMessage(otherTable.FirmwareVersion, loadedVersion), Severity::Error));
             return outcome;
         }
 

@@ -36,7 +36,8 @@ struct RecordingListener final : TreeListener
 };
 
 // Block "Menu" with the texts 1 "Open" (translated "Öffnen") and 2 "Close", then block "Empty".
-void WriteSample(const std::filesystem::path& path, std::uint16_t version = 0x110, std::u16string close = u"Close")
+void WriteSample(const std::filesystem::path& path, std::uint16_t version = 0x110,
+                 std::u16string close = u"Close")
 {
     BlockTree tree;
     BlockItem& menu = tree.Append(nullptr, u"Menu", 0);
@@ -102,7 +103,7 @@ TEST_F(EditorSessionTest, AFileThatCannotBeOpenedChangesNothingAndAnIncompleteOn
     EXPECT_EQ(session.Current(), nullptr);
     // Every change of the table came with the views told before and after.
     EXPECT_EQ(views.Calls, (std::vector<std::string>{"replacing", "replaced", "replacing", "replaced",
-                                                      "replacing", "replaced"}));
+                                                     "replacing", "replaced"}));
 }
 
 TEST_F(EditorSessionTest, ShowingATextWithABlankTranslationClearsItsMark)
