@@ -24,7 +24,7 @@ TEST(AppendText, EncodesEachCodeUnitAndRaisesTheFlagForNonBaseCharacters)
         {u"", "00", 0},
         {u"A ~\u00A9\u00D7", "41 20 7E C2 A9 C3 97 00", 0},
         {u"\u25A1\u266A", "E2 96 A1 E2 99 AA 00", 0},
-        {u"\u00E9", "C3 A9 00", NonBaseCharacter},
+        {u"\u00E8", "C3 A8 00", NonBaseCharacter},
         {u"\r\n\u0007\u007F", "0D 0A 07 7F 00", NonBaseCharacter},
         {u"\u07FF\u0800\uFFFF", "DF BF E0 A0 80 EF BF BF 00", NonBaseCharacter},
         // Beyond the Basic Multilingual Plane each surrogate is encoded on its own.
