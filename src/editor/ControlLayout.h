@@ -27,7 +27,7 @@ enum ControlFlag : unsigned
     kCentred = 1u << 2,        // a check box whose box and caption are centred together in the place
 };
 
-struct ControlSpec
+struct ControlEntry
 {
     int Id;
     const char* Name;
@@ -39,7 +39,7 @@ struct ControlSpec
 
 inline constexpr const char* kIdentifierPrefix = "S_";
 
-inline constexpr ControlSpec kControls[] = {
+inline constexpr ControlEntry kControls[] = {
     {1036, "treeLabel", ControlKind::Label, "System strings", 7, 7, 101, 8},
     {1000, "definitionsTree", ControlKind::Tree, nullptr, 7, 18, 144, 207},
     {0, "definitionGroup", ControlKind::Group, "Definition", 155, 7, 302, 104},

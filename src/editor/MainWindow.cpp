@@ -208,10 +208,10 @@ template <typename Widget> Widget* MainWindow::control(const char* name) const
     return widget;
 }
 
-QWidget* MainWindow::createControl(const ControlSpec& spec)
+QWidget* MainWindow::createControl(const ControlEntry& entry)
 {
-    const QString caption = spec.Caption ? QString::fromUtf8(spec.Caption) : QString();
-    switch (spec.Kind) {
+    const QString caption = entry.Caption ? QString::fromUtf8(entry.Caption) : QString();
+    switch (entry.Kind) {
     case ControlKind::Label:
         return new QLabel(caption, this);
     case ControlKind::Group: {
@@ -247,20 +247,20 @@ void MainWindow::createControls()
         m_groupStyle->setParent(this);
 
     // Created in the order of the table, which is the tab order.
-    for (const ControlSpec& spec : kControls) {
-        QWidget* widget = createControl(spec);
-        widget->setObjectName(QLatin1String(spec.Name));
-        const QRect place = m_units.Rect(spec.X, spec.Y, spec.Width, spec.Height);
+    for (const ControlEntry& entry : kControls) {
+        QWidget* widget = createControl(entry);
+        widget->setObjectName(QLatin1String(entry.Name));
+        const QRect place = m_units.Rect(entry.X, entry.Y, entry.Width, entry.Height);
         widget->setGeometry(place);
-        if (spec.Flags & kCentred) {
+        if (entry.Flags & kCentred) {
             // A check box centres its box and caption together in its place.
             const int boxWidth = std::min(place.width(), widget->sizeHint().width());
             widget->setGeometry(place.x() + (place.width() - boxWidth) / 2, place.y(), boxWidth,
                                 place.height());
         }
-        if (spec.Flags & kStartsDisabled)
+        if (entry.Flags & kStartsDisabled)
             widget->setEnabled(false);
-        if (spec.Flags & kNeverShown) {
+        if (entry.Flags & kNeverShown) {
             widget->hide();
             widget->setEnabled(false);
         }

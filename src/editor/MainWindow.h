@@ -32,7 +32,7 @@ namespace orv {
 class BlockTreeModel;
 class PreviewWidget;
 class TextBox;
-struct ControlSpec;
+struct ControlEntry;
 struct Error;
 
 inline constexpr int kEditorVersionMajor = 1;
@@ -109,7 +109,7 @@ protected:
 
 private:
     void createControls();
-    QWidget* createControl(const ControlSpec& spec);
+    QWidget* createControl(const ControlEntry& entry);
     void connectControls();
     template <typename Widget> Widget* control(const char* name) const;
 
