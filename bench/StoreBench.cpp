@@ -71,7 +71,7 @@ void BM_ReadDefinitionFile(benchmark::State& state)
         BlockTree readTree;
         DefinitionTable readTable;
         const ReadOutcome outcome = ReadDefinitionBytes(bytes, readTree, readTable);
-        if (outcome.Result != ReadResult::ReadOk)
+        if (outcome.Status != ReadResult::ReadOk)
             state.SkipWithError(outcome.Reason.c_str());
         benchmark::DoNotOptimize(readTable.Definitions.size());
     }

@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BlockTree tree;
     DefinitionTable table;
     const ReadOutcome outcome = ReadDefinitionBytes(std::span(data, size), tree, table);
-    if (outcome.Result == ReadResult::ReadFailed && outcome.Reason.empty())
+    if (outcome.Status == ReadResult::ReadFailed && outcome.Reason.empty())
         std::abort();
-    if (outcome.Result != ReadResult::ReadOk)
+    if (outcome.Status != ReadResult::ReadOk)
         return 0;
 
     const auto bytes = WriteDefinitionBytes(tree, table);
     table.SaveLock = 0;
     BlockTree treeAgain;
     DefinitionTable tableAgain;
-    if (ReadDefinitionBytes(bytes, treeAgain, tableAgain).Result != ReadResult::ReadOk)
+    if (ReadDefinitionBytes(bytes, treeAgain, tableAgain).Status != ReadResult::ReadOk)
         std::abort();
     if (!(treeAgain == tree) || !(tableAgain == table))
         std::abort();

@@ -77,9 +77,9 @@ Result<EditorSession> OpenCompleteDefinitionFile(const std::filesystem::path& fi
     if (!opened)
         return tl::unexpected(opened.Value.error());
     // A partly read file would give outputs without the texts that were lost, and saves that lose them.
-    if (opened.Value->Result != ReadResult::ReadOk)
+    if (opened.Value->Status != ReadResult::ReadOk)
         return Fail(ErrorCode::BadInput,
-                    DescribeIncompleteRead(file, opened.Value->Result, opened.Value->Reason));
+                    DescribeIncompleteRead(file, opened.Value->Status, opened.Value->Reason));
     return session;
 }
 

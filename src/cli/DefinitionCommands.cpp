@@ -83,9 +83,9 @@ void AddDumpCommand(CLI::App& app, CommandRun& run)
         if (!read)
             return ReportError(err, read.error().Message);
         // What was read before a failure is printed as well, so that a damaged file can be inspected.
-        out << WriteDefinitionJson(tree, table, read->Result);
-        if (read->Result != ReadResult::ReadOk)
-            return ReportError(err, DescribeIncompleteRead(*file, read->Result, read->Reason));
+        out << WriteDefinitionJson(tree, table, read->Status);
+        if (read->Status != ReadResult::ReadOk)
+            return ReportError(err, DescribeIncompleteRead(*file, read->Status, read->Reason));
         return kExitSuccess;
     });
 }

@@ -396,7 +396,7 @@ template <typename Load> bool MainWindow::showLoad(Load load)
         return false;
     }
     showNoDefinition();
-    if (outcome.Value->Result == ReadResult::ReadOk)
+    if (outcome.Value->Status == ReadResult::ReadOk)
         m_treeLabel->setText(
             QString::fromStdString(ReaderLabelText(m_session.Document.Table.FirmwareVersion)));
     showNotices(outcome.Notices);

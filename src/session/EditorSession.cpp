@@ -28,9 +28,9 @@ template <typename T, typename Operation> Outcome<T> Guarded(Operation operation
 // The notices of a read that did not complete, and of a file locked against saving.
 void AddReadNotices(const LoadOutcome& read, std::vector<Notice>& notices)
 {
-    if (read.Result == ReadResult::ReadFailed)
+    if (read.Status == ReadResult::ReadFailed)
         notices.push_back(ErrorNotice("can't load file", NoticeIcon::Error, read.Reason));
-    if (read.Result == ReadResult::ReadOk && read.SaveLocked)
+    if (read.Status == ReadResult::ReadOk && read.SaveLocked)
         notices.push_back(WarningNotice(kSaveLockWarning));
 }
 
@@ -146,8 +146,8 @@ MergeOutcome EditorSession::Merge(const std::filesystem::path& other)
             outcome.Value = tl::unexpected(read.error());
             return outcome;
         }
-        if (read->Result != ReadResult::ReadOk) {
-            AddReadNotices(LoadOutcome{read->Result, read->Reason, false}, outcome.Notices);
+        if (read->Status != ReadResult::ReadOk) {
+            AddReadNotices(LoadOutcome{read->Status, read->Reason, false}, outcome.Notices);
             outcome.Notices.push_back(ErrorNotice(kMergeReadFailedMessage, NoticeIcon::Error));
             return outcome;
         }

@@ -19,8 +19,8 @@ Result<LoadOutcome> DefinitionDocument::LoadDefinitionFile()
         }
         return LoadOutcome{ReadResult::ReadFailed, std::move(read.error().Message), false};
     }
-    LoadOutcome outcome{read->Result, std::move(read->Reason), false};
-    if (outcome.Result == ReadResult::ReadOk) {
+    LoadOutcome outcome{read->Status, std::move(read->Reason), false};
+    if (outcome.Status == ReadResult::ReadOk) {
         if (Table.SaveLock == 0)
             SaveDisabled = false;
         else

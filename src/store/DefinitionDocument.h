@@ -18,7 +18,7 @@ inline constexpr const char* kSaveLockWarning = "You won't be able to save the c
 
 struct LoadOutcome
 {
-    ReadResult Result = ReadResult::ReadOk;
+    ReadResult Status = ReadResult::ReadOk;
     std::string Reason;      // for ReadFailed
     bool SaveLocked = false; // the file's "foni" word was not 0: saving stays disabled (warn the user)
 };

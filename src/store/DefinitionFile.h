@@ -52,7 +52,7 @@ enum class ReadResult : int
 
 struct ReadOutcome
 {
-    ReadResult Result = ReadResult::ReadOk;
+    ReadResult Status = ReadResult::ReadOk;
     std::string Reason; // for ReadFailed: what was being read, where, and why it failed
 };
 

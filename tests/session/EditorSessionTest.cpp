@@ -90,7 +90,7 @@ TEST_F(EditorSessionTest, AFileThatCannotBeOpenedChangesNothingAndAnIncompleteOn
     test::WriteBytes(Directory / "cut.strdef", bytes);
     const auto cut = session.Open(Directory / "cut.strdef");
     ASSERT_TRUE(cut);
-    EXPECT_EQ(cut.Value->Result, ReadResult::ReadFailed);
+    EXPECT_EQ(cut.Value->Status, ReadResult::ReadFailed);
     ASSERT_EQ(cut.Notices.size(), 2u);
     EXPECT_EQ(cut.Notices[0].Text, "can't load file");
     EXPECT_FALSE(cut.Notices[0].Details.empty());

@@ -29,7 +29,7 @@ protected:
     {
         test::WriteBytes(Directory / name, FileWithSaveLock(lock));
         auto outcome = Document.OpenDefinitionFile(Directory / name);
-        EXPECT_TRUE(outcome && outcome->Result == ReadResult::ReadOk);
+        EXPECT_TRUE(outcome && outcome->Status == ReadResult::ReadOk);
         return outcome.value_or(LoadOutcome{});
     }
 
@@ -85,7 +85,7 @@ TEST_F(DefinitionDocumentTest, AFileThatCannotBeReadLeavesTheDocumentUnloadedAnd
         Open("a.strdef");
         const auto failed = Document.OpenDefinitionFile(Directory / name);
         ASSERT_TRUE(failed) << name;
-        EXPECT_EQ(failed->Result, ReadResult::ReadFailed);
+        EXPECT_EQ(failed->Status, ReadResult::ReadFailed);
         EXPECT_FALSE(failed->Reason.empty());
         EXPECT_EQ(State(), std::tuple(false, false, SaveStatus::Disabled));
     }

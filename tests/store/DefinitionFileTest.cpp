@@ -81,7 +81,7 @@ TEST(DefinitionFile, RandomTreesAndTablesSurviveARoundTrip)
         }
         const Bytes written = WriteDefinitionBytes(tree, table);
         ReadBack back = Read(written);
-        ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << seed << ": " << back.Outcome.Reason;
+        ASSERT_EQ(back.Outcome.Status, ReadResult::ReadOk) << seed << ": " << back.Outcome.Reason;
         EXPECT_TRUE(back.Tree == tree) << seed;
         EXPECT_EQ(back.Table, table) << seed;
     }
@@ -111,7 +111,7 @@ TEST(DefinitionFile, ReadsEveryFormTheWriterDoesNotUse)
         // Tags: one without a value, the version, "FONI" (not "foni"), the save lock, and the empty
         // tag in 8 bits as the last byte.
         "'abc' 'ver' 04 01 'FONI' 'foni' 07 00 00 00 00"));
-    ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk) << back.Outcome.Reason;
+    ASSERT_EQ(back.Outcome.Status, ReadResult::ReadOk) << back.Outcome.Reason;
     EXPECT_EQ(DescribeTree(back.Tree), "a (0)\nb (0)\nB€cé (0)\n  c1 (4)\n  unused (5)\nd (6)\n");
     // clang-format off
     EXPECT_EQ(back.Table, (DefinitionTable{7, 0x104, 7, {{0, {0, u"z", u"", u"", 0, u""}},
@@ -121,7 +121,7 @@ TEST(DefinitionFile, ReadsEveryFormTheWriterDoesNotUse)
     // clang-format on
 
     // Without the tags, both words are 0, whatever the table held; nothing after the end tag is read.
-    ASSERT_EQ(ReadDefinitionBytes(DefinitionBytes("FF FF 01 00 00 00 '' DE"), back.Tree, back.Table).Result,
+    ASSERT_EQ(ReadDefinitionBytes(DefinitionBytes("FF FF 01 00 00 00 '' DE"), back.Tree, back.Table).Status,
               ReadResult::ReadOk);
     EXPECT_EQ(back.Table.FirmwareVersion, 0);
     EXPECT_EQ(back.Table.SaveLock, 0u);
@@ -160,7 +160,7 @@ TEST(DefinitionFile, RejectsBrokenFilesAtOnceAfterEmptyingTheTables)
         ReadBack back;
         test::FillSmallTable(back.Tree, back.Table);
         back.Outcome = ReadDefinitionBytes(FromHex(hex), back.Tree, back.Table);
-        EXPECT_EQ(back.Outcome.Result, result) << hex;
+        EXPECT_EQ(back.Outcome.Status, result) << hex;
         EXPECT_EQ(back.Outcome.Reason, reason);
         EXPECT_EQ(DescribeTree(back.Tree), tree);
         EXPECT_TRUE(back.Table.Definitions.empty());
@@ -184,7 +184,7 @@ TEST(DefinitionFile, EveryTruncationFailsCleanlyAndKeepsWhatWasRead)
     const Bytes file = test::SmallFileBytes();
     for (std::size_t length = 0; length < file.size(); ++length) {
         ReadBack back = Read(Bytes(file.begin(), file.begin() + static_cast<long>(length)));
-        EXPECT_EQ(back.Outcome.Result, ReadResult::ReadFailed) << length;
+        EXPECT_EQ(back.Outcome.Status, ReadResult::ReadFailed) << length;
         EXPECT_THAT(back.Outcome.Reason, HasSubstr("at byte"));
         if (reasons.contains(length)) {
             EXPECT_EQ(back.Outcome.Reason, reasons.at(length));
@@ -204,7 +204,7 @@ TEST(DefinitionFile, DeepTreesAreReadWrittenComparedAndFreedWithoutRecursion)
     const Bytes end = FromHex("FF FF 01 00 00 00 ''");
     bytes.insert(bytes.end(), end.begin(), end.end());
     ReadBack back = Read(bytes);
-    ASSERT_EQ(back.Outcome.Result, ReadResult::ReadOk);
+    ASSERT_EQ(back.Outcome.Status, ReadResult::ReadOk);
     EXPECT_EQ(back.Tree.ItemCount(), 300000u);
     EXPECT_TRUE(Read(WriteDefinitionBytes(back.Tree, back.Table)).Tree == back.Tree);
     EXPECT_EQ(back.Tree.RemoveItemsContaining(u"root"), 300000u);
