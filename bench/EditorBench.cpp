@@ -44,7 +44,7 @@ public:
         ++MessageCount;
         return MessageAnswer::Ok;
     }
-    ClipboardOutcome SetClipboardText(const QString&) override { return {}; }
+    Result<void> SetClipboardText(const QString&) override { return {}; }
     int RunCommand(const QString&) override { return 0; }
 };
 

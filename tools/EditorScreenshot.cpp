@@ -50,7 +50,7 @@ public:
         ++MessageCount;
         return MessageAnswer::No;
     }
-    ClipboardOutcome SetClipboardText(const QString&) override { return {}; }
+    Result<void> SetClipboardText(const QString&) override { return {}; }
     int RunCommand(const QString&) override { return 0; }
 
     int MessageCount = 0;

@@ -557,21 +557,9 @@ void MainWindow::copyIdentifier()
     if (!m_session.Current())
         return;
     const QString text = QString::fromLatin1(kIdentifierPrefix) + ToQString(m_session.Current()->Identifier);
-    const ClipboardOutcome outcome = m_services.SetClipboardText(text);
-    const QString caption = QString::fromLatin1(kProgramName);
-    switch (outcome.Status) {
-    case ClipboardStatus::Done:
-        break;
-    case ClipboardStatus::CannotOpen:
-        tell({QStringLiteral("Cannot open the Clipboard"), caption});
-        break;
-    case ClipboardStatus::CannotEmpty:
-        tell({QStringLiteral("Cannot empty the Clipboard"), caption});
-        break;
-    case ClipboardStatus::CannotSet:
-        tell({QStringLiteral("Unable to set Clipboard data, error: %1").arg(outcome.ErrorCode), caption});
-        break;
-    }
+    const Result<void> copied = m_services.SetClipboardText(text);
+    if (!copied)
+        tell({QString::fromStdString(copied.error().Message), QString::fromLatin1(kProgramName)});
 }
 
 void MainWindow::selectNext()

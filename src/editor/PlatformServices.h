@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/Result.h"
+
 class QWidget;
 
 namespace orv {
@@ -62,20 +64,6 @@ struct FileDialogRequest
     QString InitialName;   // file name proposed by a save dialog
 };
 
-enum class ClipboardStatus
-{
-    Done,
-    CannotOpen,
-    CannotEmpty,
-    CannotSet,
-};
-
-struct ClipboardOutcome
-{
-    ClipboardStatus Status = ClipboardStatus::Done;
-    int ErrorCode = 0; // the system's code for CannotSet
-};
-
 class PlatformServices
 {
 public:
@@ -90,8 +78,9 @@ public:
     // Shows `message` modally and returns the button pressed (Ok for a box with only OK). A box
     // closed without a button answers No, or Cancel where it offers Cancel.
     virtual MessageAnswer ShowMessage(QWidget* owner, const Message& message) = 0;
-    // Puts `text` on the clipboard as Unicode text; says which step failed.
-    virtual ClipboardOutcome SetClipboardText(const QString& text) = 0;
+    // Puts `text` on the clipboard as Unicode text. A failure's message is the one to show the user,
+    // e.g. "Cannot open the Clipboard".
+    virtual Result<void> SetClipboardText(const QString& text) = 0;
     // Runs `commandLine` through the system's command interpreter and returns its exit status, or
     // -1 when it could not be started.
     virtual int RunCommand(const QString& commandLine) = 0;

@@ -111,11 +111,11 @@ MessageAnswer QtPlatformServices::ShowMessage(QWidget* owner, const Message& mes
     }
 }
 
-ClipboardOutcome QtPlatformServices::SetClipboardText(const QString& text)
+Result<void> QtPlatformServices::SetClipboardText(const QString& text)
 {
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard)
-        return {ClipboardStatus::CannotOpen, 0};
+        return Fail(ErrorCode::WriteFailed, "Cannot open the Clipboard");
     clipboard->setText(text, QClipboard::Clipboard);
     return {};
 }

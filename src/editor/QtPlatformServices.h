@@ -14,7 +14,7 @@ public:
     std::optional<QString> ChooseFileToSave(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QFont> ChooseFont(QWidget* owner) override;
     MessageAnswer ShowMessage(QWidget* owner, const Message& message) override;
-    ClipboardOutcome SetClipboardText(const QString& text) override;
+    Result<void> SetClipboardText(const QString& text) override;
     int RunCommand(const QString& commandLine) override;
 };
 

@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, EachButtonReachesItsOperation)
 
     Button("copyIdentifierButton")->click(); // enabled, though never shown
     EXPECT_EQ(Platform.Clipboard, "S_MENU_BACK");
-    Platform.ClipboardFailure = {ClipboardStatus::CannotSet, 1418};
+    Platform.ClipboardFailure = Error{ErrorCode::WriteFailed, "Unable to set Clipboard data, error: 1418"};
     Platform.ExpectMessage({"Unable to set Clipboard data, error: 1418", kProgramName});
     Button("copyIdentifierButton")->click();
 

@@ -52,9 +52,9 @@ public:
     using FileAnswer = std::optional<QString>;
     std::deque<FileAnswer> Opens, Saves;
     std::deque<std::optional<QFont>> Fonts;
-    bool ThrowOnNextDialog = false;                   // the next dialog throws std::bad_alloc
-    std::optional<ClipboardOutcome> ClipboardFailure; // what the next use of the clipboard meets
-    std::vector<Message> Messages;                    // every message box shown
+    bool ThrowOnNextDialog = false;        // the next dialog throws std::bad_alloc
+    std::optional<Error> ClipboardFailure; // what the next use of the clipboard meets
+    std::vector<Message> Messages;         // every message box shown
     QString Clipboard;
     std::vector<QString> Commands;
 
@@ -71,10 +71,10 @@ public:
         EXPECT_EQ(message, expected);
         return answer;
     }
-    ClipboardOutcome SetClipboardText(const QString& text) override
+    Result<void> SetClipboardText(const QString& text) override
     {
         if (ClipboardFailure)
-            return *std::exchange(ClipboardFailure, std::nullopt);
+            return tl::unexpected(*std::exchange(ClipboardFailure, std::nullopt));
         Clipboard = text;
         return {};
     }
