@@ -6,14 +6,8 @@
 
 #include "StoreSamples.h"
 
-namespace orv {
+namespace orv::test {
 namespace {
-
-StringDefinition Definition(std::uint16_t index, const char16_t* defaultText, const char16_t* translation,
-                            std::uint32_t translated)
-{
-    return {index, u"ID", defaultText, translation, translated, u""};
-}
 
 TEST(DefinitionMerge, CarriesTranslationsOverRowByRow)
 {
@@ -42,25 +36,24 @@ TEST(DefinitionMerge, CarriesTranslationsOverRowByRow)
     for (const auto& [index, loadedDefault, loadedTranslation, loadedMark, otherDefault, otherTranslation,
                       otherMark, translation, mark] : rows) {
         if (loadedDefault)
-            table.Definitions[index] = Definition(index, loadedDefault, loadedTranslation, loadedMark);
+            table.Definitions[index] = {index, u"ID", loadedDefault, loadedTranslation, loadedMark, u""};
         if (otherDefault) {
-            other.Definitions[index] = Definition(index, otherDefault, otherTranslation, otherMark);
-            expected.Definitions[index] = Definition(index, otherDefault, translation, mark);
+            other.Definitions[index] = {index, u"ID", otherDefault, otherTranslation, otherMark, u""};
+            expected.Definitions[index] = {index, u"ID", otherDefault, translation, mark, u""};
         }
     }
-    BlockTree tree = test::TreeFrom("old");
-    const BlockTree otherTree = test::TreeFrom("new(t)");
+    BlockTree tree = TreeFrom("old");
+    const BlockTree otherTree = TreeFrom("new(t)");
 
     const MergeSummary summary = MergeDefinitions(tree, table, otherTree, other);
     EXPECT_EQ(table, expected); // the tree, definitions and header words of the other file
-    EXPECT_TRUE(tree == otherTree) << test::DescribeTree(tree);
+    EXPECT_TRUE(tree == otherTree) << DescribeTree(tree);
     // The old table is handed back, header words included.
     EXPECT_EQ(std::tie(other.CountPrefix, other.FirmwareVersion, other.SaveLock),
               std::tuple(kDefaultCountPrefix, kDefaultFirmwareVersion, 0u));
-    EXPECT_EQ(summary.Kept, 2u);     // 1 and 7
-    EXPECT_EQ(summary.Unmarked, 2u); // 2 and 4
-    EXPECT_EQ(summary.Added, 2u);    // 8 and 9
-    EXPECT_EQ(summary.Removed, 1u);  // 6
+    // Kept 1 and 7, unmarked 2 and 4, added 8 and 9, removed 6.
+    EXPECT_EQ(std::tuple(summary.Kept, summary.Unmarked, summary.Added, summary.Removed),
+              std::tuple(2u, 2u, 2u, 1u));
 }
 
 TEST(DefinitionMerge, OnlyAnOlderVersionIsRefused)
@@ -72,4 +65,4 @@ TEST(DefinitionMerge, OnlyAnOlderVersionIsRefused)
 }
 
 } // namespace
-} // namespace orv
+} // namespace orv::test
