@@ -18,10 +18,9 @@ template <typename T> std::optional<T> ReadAfterAByte(std::size_t available, boo
 {
     static const Bytes bytes = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
     ByteReader reader{std::span(bytes).first(available)};
-    std::uint8_t first = 0xFF;
-    EXPECT_TRUE(reader.ReadU8(first));
+    std::uint8_t first = 0;
     T value = 0;
-    const bool done = (reader.*read)(value);
+    const bool done = reader.ReadU8(first) && (reader.*read)(value);
     EXPECT_EQ(reader.Offset(), done ? 1 + sizeof(T) : 1u);
     EXPECT_EQ(reader.AtEnd(), reader.Offset() == available);
     return done ? std::optional<T>(value) : std::nullopt;
@@ -44,9 +43,8 @@ TEST(ByteReader, Utf16CountIsCheckedBeforeAnythingIsAllocated)
     const Bytes bytes = {0x41, 0x00, 0x00, 0xD8, 0x42};
     ByteReader reader(bytes);
     std::u16string text;
-    EXPECT_FALSE(reader.ReadUtf16(3, text));
-    EXPECT_FALSE(reader.ReadUtf16(~std::uint64_t{0}, text));
-    EXPECT_FALSE(reader.ReadUtf16(std::uint64_t{1} << 63, text));
+    for (const std::uint64_t count : {std::uint64_t{3}, ~std::uint64_t{0}, std::uint64_t{1} << 63})
+        EXPECT_FALSE(reader.ReadUtf16(count, text)) << count;
     EXPECT_EQ(reader.Offset(), 0u);
     ASSERT_TRUE(reader.ReadUtf16(2, text));
     EXPECT_EQ(text, std::u16string(u"A\xD800"));

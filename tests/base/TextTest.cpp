@@ -15,9 +15,10 @@ TEST(Windows1252, MapsTheHighControlRangeAndKeepsLatin1)
 
 TEST(Utf8, RoundTripsPairsAndReplacesLoneSurrogatesForDisplay)
 {
-    const std::u16string text = u"a\u00E9\u20AC\U0001F600";
+    // The first code point of each sequence length and the last of Unicode.
+    const std::u16string text = u"a\u0080\u0800\U00010000\U0010FFFF";
     const std::string utf8 = ToUtf8(text);
-    EXPECT_EQ(utf8, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf8, "a\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
     EXPECT_EQ(FromUtf8(utf8).value(), text);
     EXPECT_EQ(ToUtf8(std::u16string(u"x\xD800y\xDC00")), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
