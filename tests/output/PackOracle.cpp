@@ -2,63 +2,45 @@
 
 #include <algorithm>
 #include <bit>
+#include <tuple>
 
 namespace orv::test {
 
-namespace {
-
-// Control bits fill 32-bit little-endian words from the top bit down; when a word is full, the next
-// one is put at the end of the stream. Literal bytes are appended to the stream as they come.
-struct BitStream
-{
-    std::vector<std::uint8_t> Out = std::vector<std::uint8_t>(4);
-    std::size_t Word = 0;
-    int Used = 0;
-
-    void Bits(std::size_t value, int count)
-    {
-        while (count-- > 0) {
-            if (Used == 32) {
-                Word = Out.size();
-                Out.resize(Word + 4);
-                Used = 0;
-            }
-            const int position = 31 - Used++;
-            Out[Word + position / 8] |= static_cast<std::uint8_t>(((value >> count) & 1) << (position % 8));
-        }
-    }
-
-    // For each binary digit below the leading 1, a 1 and the digit; then a 0 below 128.
-    void Gamma(std::size_t value)
-    {
-        for (int digit = static_cast<int>(std::bit_width(value)) - 2; digit >= 0; --digit)
-            Bits(2 | ((value >> digit) & 1), 2);
-        if (value < 128)
-            Bits(0, 1);
-    }
-};
-
-// The distance bits of each class for a match of `length`.
-int DistanceBits(std::size_t distanceClass, std::size_t length)
-{
-    const int bits[4] = {4, 6, 8, length == 2 ? 10 : 12};
-    return bits[distanceClass];
-}
-
-} // namespace
-
 std::vector<std::uint8_t> PackBlockExhaustive(std::span<const std::uint8_t> in)
 {
-    BitStream stream;
+    // Control bits fill 32-bit little-endian words from the top bit down; when a word is full, the next
+    // one is put at the end of the stream. Literal bytes are appended to the stream as they come.
+    std::vector<std::uint8_t> out(4);
+    std::size_t word = 0;
+    int used = 0;
+    const auto bits = [&](std::size_t value, int count) {
+        while (count-- > 0) {
+            if (used == 32) {
+                word = out.size();
+                out.resize(word + 4);
+                used = 0;
+            }
+            const int position = 31 - used++;
+            out[word + position / 8] |= static_cast<std::uint8_t>(((value >> count) & 1) << (position % 8));
+        }
+    };
+    // For each binary digit below the leading 1, a 1 and the digit; then a 0 below 128.
+    const auto gamma = [&](std::size_t value) {
+        for (int digit = static_cast<int>(std::bit_width(value)) - 2; digit >= 0; --digit)
+            bits(2 | ((value >> digit) & 1), 2);
+        if (value < 128)
+            bits(0, 1);
+    };
+
     std::size_t p = 0;
     std::size_t pending = 0;
     const auto flush = [&] {
         if (pending == 0)
             return;
-        stream.Bits(0, 1);
-        stream.Gamma(pending);
-        stream.Out.insert(stream.Out.end(), in.begin() + static_cast<std::ptrdiff_t>(p - pending),
-                          in.begin() + static_cast<std::ptrdiff_t>(p));
+        bits(0, 1);
+        gamma(pending);
+        out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(p - pending),
+                   in.begin() + static_cast<std::ptrdiff_t>(p));
         pending = 0;
     };
     while (p < in.size()) {
@@ -70,20 +52,20 @@ std::vector<std::uint8_t> PackBlockExhaustive(std::span<const std::uint8_t> in)
             std::size_t length = 0;
             while (length < limit && in[p - d + length] == in[p + length])
                 ++length;
-            if (length > bestLength) {
-                bestLength = length;
-                bestDistance = d;
-            }
+            if (length > bestLength)
+                std::tie(bestLength, bestDistance) = std::pair(length, d);
         }
         if (bestLength >= 3 || (bestLength == 2 && bestDistance <= 1023)) {
             flush();
-            stream.Bits(1, 1);
-            stream.Gamma(bestLength - 1);
+            bits(1, 1);
+            gamma(bestLength - 1);
+            // The distance bits of each class; a match of two bytes has only 10 in class 3.
+            const int distanceBits[4] = {4, 6, 8, bestLength == 2 ? 10 : 12};
             std::size_t distanceClass = 0;
-            while (bestDistance >> DistanceBits(distanceClass, bestLength))
+            while (bestDistance >> distanceBits[distanceClass])
                 ++distanceClass;
-            stream.Bits(distanceClass, 2);
-            stream.Bits(bestDistance, DistanceBits(distanceClass, bestLength));
+            bits(distanceClass, 2);
+            bits(bestDistance, distanceBits[distanceClass]);
             p += bestLength;
         } else {
             ++p;
@@ -92,7 +74,7 @@ std::vector<std::uint8_t> PackBlockExhaustive(std::span<const std::uint8_t> in)
         }
     }
     flush();
-    return stream.Out;
+    return out;
 }
 
 } // namespace orv::test
