@@ -67,10 +67,11 @@ TEST(FaceCoverage, HoldsTheRangesWithinTheBasicPlaneAndExcerptsKeepSurrogatePair
 TEST(CheckDefinition, FindsWhatTheDeviceWouldShowWrongInTheTextAndTheIdentifier)
 {
     // Missing glyphs are the face's, each listed once, without the codes that never have one.
-    EXPECT_EQ(Check(u"Ha\u4E2D\u0007\u25A1\uFFFC\r\n\t\u4E2D\u0010\u00E4\U0001F600\u00E9", u"", false),
-              "E missing-glyph 7 NAME [Ha\u4E2D\u0007\u25A1\uFFFC\r\n\t\u4E2D\u0010\u00E4\U0001F600\u00E9]: "
-              "the font has no glyph for U+4E2D (\u4E2D), U+0010, U+D83D, U+DE00, U+00E9 (\u00E9); the "
-              "device shows its missing-character box instead\n");
+    EXPECT_EQ(
+        Check(u"Ha\u4E2D\u0007\u25A1\uFFFC\r\n\t\u4E2D\u0010\u007F\u00E4\U0001F600\u00E9", u"", false),
+        "E missing-glyph 7 NAME [Ha\u4E2D\u0007\u25A1\uFFFC\r\n\t\u4E2D\u0010\u007F\u00E4\U0001F600\u00E9]: "
+        "the font has no glyph for U+4E2D (\u4E2D), U+0010, U+007F, U+D83D, U+DE00, U+00E9 (\u00E9); the "
+        "device shows its missing-character box instead\n");
     // The text that the device shows is checked: the marked translation, else the default text.
     EXPECT_EQ(Check(u"\u4E2D", u"Hallo"), "");
     EXPECT_NE(Check(u"\u4E2D", u"Hallo", false).find("missing-glyph"), std::string::npos);
