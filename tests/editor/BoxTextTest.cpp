@@ -1,5 +1,7 @@
 #include "editor/BoxText.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace orv {
@@ -29,28 +31,23 @@ TEST(BoxText, OnlyCarriageReturnLineFeedShowsAsALineBreak)
 
 TEST(BoxText, EditsChangeOnlyTheUnitsTheyTouch)
 {
-    struct EditCase
-    {
-        std::u16string Stored;
-        std::size_t At, Count;
-        std::u16string_view Replacement;
-        std::u16string Expected;
-    };
+    // The stored text, the edit of its shown text (where, how many units, by what), the stored result.
     // "a\nb\r\nc\rd" shows as a LF b | break c CR d.
-    const EditCase cases[] = {
-        {u"a\nb\r\nc\rd", 7, 0, u"e", u"a\nb\r\nc\rde"},
-        {u"a\nb\r\nc\rd", 0, 0, u"_", u"_a\nb\r\nc\rd"},
-        {u"a\nb\r\nc\rd", 3, 0, u"\u2029", u"a\nb\r\n\r\nc\rd"},
-        {u"a\nb\r\nc\rd", 3, 1, u"", u"a\nbc\rd"}, // the shown break is both units
-        {u"a\nb\r\nc\rd", 1, 1, u"", u"ab\r\nc\rd"},
-        {u"a\nb\r\nc\rd", 2, 3, u"XY", u"a\nXY\rd"},     // a selection over a break
-        {u"\r\n\r\n", 1, 0, u"\u2029", u"\r\n\r\n\r\n"}, // the diff cannot tell which one is new
-        {u"\r\n\r\n", 0, 2, u"", u""},
-    };
-    for (const EditCase& edit : cases) {
-        BoxText box = Shown(edit.Stored);
-        ASSERT_TRUE(Edit(box, edit.At, edit.Count, edit.Replacement));
-        EXPECT_EQ(box.Stored(), edit.Expected) << edit.At << " " << edit.Count;
+    const std::tuple<std::u16string, std::size_t, std::size_t, std::u16string_view, std::u16string> cases[] =
+        {
+            {u"a\nb\r\nc\rd", 7, 0, u"e", u"a\nb\r\nc\rde"},
+            {u"a\nb\r\nc\rd", 0, 0, u"_", u"_a\nb\r\nc\rd"},
+            {u"a\nb\r\nc\rd", 3, 0, u"\u2029", u"a\nb\r\n\r\nc\rd"},
+            {u"a\nb\r\nc\rd", 3, 1, u"", u"a\nbc\rd"}, // the shown break is both units
+            {u"a\nb\r\nc\rd", 1, 1, u"", u"ab\r\nc\rd"},
+            {u"a\nb\r\nc\rd", 2, 3, u"XY", u"a\nXY\rd"},     // a selection over a break
+            {u"\r\n\r\n", 1, 0, u"\u2029", u"\r\n\r\n\r\n"}, // the diff cannot tell which one is new
+            {u"\r\n\r\n", 0, 2, u"", u""},
+        };
+    for (const auto& [stored, at, count, replacement, expected] : cases) {
+        BoxText box = Shown(stored);
+        ASSERT_TRUE(Edit(box, at, count, replacement));
+        EXPECT_EQ(box.Stored(), expected) << at << " " << count;
     }
     BoxText box = Shown(u"a\r\n");
     EXPECT_FALSE(box.Edit(box.Shown()));

@@ -3,6 +3,7 @@
 #include "editor/DisplayCheck.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,18 +11,10 @@
 namespace orv::test {
 namespace {
 
-struct DisplayCase
-{
-    const char* Platform;
-    const char* X11Display;
-    const char* WaylandDisplay;
-    std::vector<const char*> Arguments;
-    bool Missing;
-};
-
 TEST(DisplayCheck, OnlyPlatformsThatNeedADisplayWithoutOneAreRefused)
 {
-    const DisplayCase cases[] = {
+    // QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY, the arguments, and whether a display is missing.
+    const std::tuple<const char*, const char*, const char*, std::vector<const char*>, bool> cases[] = {
         {nullptr, nullptr, nullptr, {}, true},
         {"", "", "", {}, true}, // empty counts as unset
         {nullptr, ":0", nullptr, {}, false},
@@ -35,14 +28,12 @@ TEST(DisplayCheck, OnlyPlatformsThatNeedADisplayWithoutOneAreRefused)
         {nullptr, nullptr, nullptr, {"-display", ":1"}, false},
         {nullptr, nullptr, nullptr, {"file.strdef"}, true},
     };
-    for (const DisplayCase& test : cases) {
+    for (const auto& [platform, x11, wayland, arguments, missing] : cases) {
         std::vector<const char*> argv{"orvane-text-editor"};
-        argv.insert(argv.end(), test.Arguments.begin(), test.Arguments.end());
-        SCOPED_TRACE(std::string("QT_QPA_PLATFORM=") + (test.Platform ? test.Platform : "(unset)") +
-                     " arguments " + std::to_string(test.Arguments.size()));
-        EXPECT_EQ(IsDisplayMissing(static_cast<int>(argv.size()), argv.data(),
-                                   {test.Platform, test.X11Display, test.WaylandDisplay}),
-                  test.Missing);
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(IsDisplayMissing(static_cast<int>(argv.size()), argv.data(), {platform, x11, wayland}),
+                  missing)
+            << (platform ? platform : "(unset)") << " with " << arguments.size() << " arguments";
     }
 }
 

@@ -127,19 +127,20 @@ TEST_F(MainWindowTest, AMovedItemComesBackSelectedAndFolded)
 {
     ClickItem("Nested");
     Tree()->expand(Tree()->currentIndex());
-    Window->moveUp();
-    EXPECT_EQ(SelectedLabel(), "Nested");
-    EXPECT_EQ(Tree()->currentIndex().row(), 1);
-    EXPECT_FALSE(Tree()->isExpanded(Tree()->currentIndex()));
-    Window->moveDown();
-    EXPECT_EQ(Tree()->currentIndex().row(), 2);
-    Window->moveUp();
-
-    ClickItem("MENU_MAIN");
-    Window->moveIntoNext();
-    EXPECT_EQ(Tree()->currentIndex().parent().data().toString(), "Nested");
-    Window->moveOut();
-    EXPECT_EQ(Tree()->currentIndex().parent().data().toString(), "Menu");
+    // The move, then the parent and row of the item after it.
+    using Move = void (MainWindow::*)();
+    const std::tuple<Move, const char*, int> moves[] = {
+        {&MainWindow::moveUp, "Menu", 1},  {&MainWindow::moveDown, "Menu", 2},
+        {&MainWindow::moveUp, "Menu", 1},  {&MainWindow::moveIntoNext, "MENU_BACK", 0},
+        {&MainWindow::moveOut, "Menu", 2}, {&MainWindow::moveOut, "", 2}};
+    for (const auto& [move, parent, row] : moves) {
+        (Window.get()->*move)();
+        const QModelIndex at = Tree()->currentIndex();
+        EXPECT_EQ(
+            std::tuple(at.data().toString(), at.parent().data().toString(), at.row(), Tree()->isExpanded(at)),
+            std::tuple(QString("Nested"), QString(parent), row, false))
+            << parent << row;
+    }
 }
 
 // The version the About box shows when `open` opens it (and it is closed again); empty if it does not.

@@ -34,14 +34,6 @@ ByteBuilder& ByteBuilder::U64(std::uint64_t value)
     return U32(static_cast<std::uint32_t>(value >> 32));
 }
 
-ByteBuilder& ByteBuilder::Utf16String(std::u16string_view text)
-{
-    Byte({0xFF, 0xFE, 0xFF, static_cast<int>(text.size())});
-    for (char16_t unit : text)
-        U16(unit);
-    return *this;
-}
-
 ByteBuilder& ByteBuilder::NarrowString(std::string_view text)
 {
     Byte({static_cast<int>(text.size())});

@@ -23,12 +23,9 @@ public:
     ByteBuilder& U16(std::uint16_t value);
     ByteBuilder& U32(std::uint32_t value);
     ByteBuilder& U64(std::uint64_t value);
-    // FF FE FF, a one-byte length and the UTF-16 units, as the editor writes a short string.
-    ByteBuilder& Utf16String(std::u16string_view text);
     // A one-byte length and 8-bit characters.
     ByteBuilder& NarrowString(std::string_view text);
     Bytes Take() { return std::move(Data); }
-    const Bytes& Get() const { return Data; }
 
 private:
     Bytes Data;
