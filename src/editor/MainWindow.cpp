@@ -119,11 +119,6 @@ Message ErrorMessage(const QString& text)
     return {text, QStringLiteral("ERROR"), MessageIcon::Error};
 }
 
-Message Notification(const QString& text)
-{
-    return {text, QStringLiteral("Notification"), MessageIcon::Information};
-}
-
 // The family as fontconfig knows it. Qt names a family that several foundries offer as
 // "Family [Foundry]"; the foundry is not part of the name that finds the face.
 std::u16string PickedFamily(const QFont& font)
