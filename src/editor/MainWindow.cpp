@@ -600,18 +600,25 @@ bool MainWindow::offerToSaveChanges()
 
 void MainWindow::openFile()
 {
-    const auto chosen = chooseDefinitionFile();
-    if (!chosen)
-        return;
-    if (!offerToSaveChanges())
-        return;
-    // A file that cannot be opened ends the command as a cancelled dialog would: the file shown
-    // so far stays loaded, and closing still saves it.
-    if (!openDefinitionFile(ToPath(*chosen)))
-        return;
-    // A file not read completely has been reported; what was read of it goes.
-    if (!m_session.Document.Loaded)
-        clearDefinitions();
+    if (const auto chosen = chooseDefinitionFile())
+        openPath(*chosen);
+}
+
+void MainWindow::openPath(const QString& path)
+{
+    try {
+        if (!offerToSaveChanges())
+            return;
+        // A file that cannot be opened ends the command as a cancelled dialog would: the file shown
+        // so far stays loaded, and closing still saves it.
+        if (!openDefinitionFile(ToPath(path)))
+            return;
+        // A file not read completely has been reported; what was read of it goes.
+        if (!m_session.Document.Loaded)
+            clearDefinitions();
+    } catch (const std::exception& failure) {
+        reportFailure(failure);
+    }
 }
 
 void MainWindow::reloadFile()

@@ -82,6 +82,8 @@ public slots:
     void selectNextToBeTranslated();
     // "Open": asks for a file, offers to save the changes of the shown one, and reads it.
     void openFile();
+    // Open without its dialog: `path` is the file chosen (from the command line, say).
+    void openPath(const QString& path);
     // Reads the shown file again.
     void reloadFile();
     void onZoomedClicked();

@@ -1,7 +1,9 @@
-// The program: the application object runs the main window modally and ends with it. It takes no
-// arguments of its own; Qt reads its standard ones (-platform and the like).
+// The program: the application object runs the main window modally and ends with it. Its one
+// argument, a definition file, is opened as soon as the window shows; Qt reads its standard ones
+// (-platform and the like) first.
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 #include "editor/ApplicationIcon.h"
@@ -24,8 +26,16 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kProgramName));
     QApplication::setWindowIcon(ApplicationIcon());
 
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith(QLatin1Char('-')))) {
+        std::fprintf(stderr, "usage: %s [FILE.strdef]\n", kProgramName);
+        return 2;
+    }
+
     QtPlatformServices services;
     MainWindow window(services);
+    if (arguments.size() == 2)
+        QTimer::singleShot(0, &window, [&window, path = arguments[1]] { window.openPath(path); });
     window.exec();
     return 0;
 }

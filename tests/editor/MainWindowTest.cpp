@@ -246,6 +246,16 @@ TEST_F(MainWindowTest, AFileThatCannotBeReadIsReportedAndTheShownOneStays)
     EXPECT_EQ(Tree()->model()->rowCount(), 0);
 }
 
+TEST_F(MainWindowTest, AFileNamedAtStartOpensAsThroughOpen)
+{
+    const QString other = WriteSample(Directory / "other.strdef", 0x0120);
+    Window->openPath(other);
+    EXPECT_EQ(Find<QLabel>("treeLabel")->text(), "System strings (Fw. ver. 1.20)");
+    Platform.ExpectMessage(kSystemError);
+    Window->openPath(PathOf(Directory / "missing.strdef"));
+    EXPECT_EQ(PathOf(Window->document().FilePath), other);
+}
+
 TEST_F(MainWindowTest, ClosingCommitsTheBoxBeingEditedAndSavesOrAsksWhenTheSaveFails)
 {
     ClickItem("MENU_BACK");
