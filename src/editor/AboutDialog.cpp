@@ -20,7 +20,9 @@ constexpr std::u16string_view kNotice =
 
 } // namespace
 
-AboutDialog::AboutDialog(const QIcon& icon, const QString& version, QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(const QIcon& icon, const QString& version,
+                         const QList<QPair<QString, QString>>& shortcuts, QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About the editor"));
     setWindowIcon(icon);
@@ -59,6 +61,20 @@ AboutDialog::AboutDialog(const QIcon& icon, const QString& version, QWidget* par
     okButton->setGeometry(units.Rect(154, 131, 50, 14));
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     okButton->setFocus();
+
+    if (shortcuts.isEmpty())
+        return;
+    // The keys below the box's own content, which keeps its place; the box grows to hold them.
+    QString rows;
+    for (const auto& [keys, action] : shortcuts)
+        rows += QStringLiteral("<tr><td>%1</td><td>&nbsp;&nbsp;%2</td></tr>")
+                    .arg(keys.toHtmlEscaped(), action.toHtmlEscaped());
+    auto* keyList = new QLabel(QStringLiteral("<b>Keys</b><table>%1</table>").arg(rows), this);
+    keyList->setObjectName(QStringLiteral("shortcutsLabel"));
+    keyList->setTextFormat(Qt::RichText);
+    const QRect place = units.Rect(7, 152, 197, 0);
+    keyList->setGeometry(place.x(), place.y(), place.width(), keyList->heightForWidth(place.width()));
+    setFixedSize(width(), keyList->geometry().bottom() + units.Y(7));
 }
 
 } // namespace orv

@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -308,6 +309,47 @@ template <typename Handler> auto MainWindow::guarded(Handler handler)
     };
 }
 
+namespace {
+
+// The keys of the buttons and check boxes, shown in their tooltips and listed with the About box.
+// Ctrl+F stays free for finding, Ctrl+Z and Ctrl+Shift+Z for undoing.
+struct ButtonShortcut
+{
+    const char* Name;
+    const char* Keys; // portable text of a QKeySequence
+    const char* Action;
+};
+
+constexpr ButtonShortcut kButtonShortcuts[] = {
+    {"openButton", "Ctrl+O", "Open a definition file"},
+    {"mergeButton", "Ctrl+M", "Merge a newer definition file"},
+    {"chooseFontButton", "Ctrl+Shift+F", "Choose the font for the device"},
+    {"exportWithFontButton", "Ctrl+E", "Export with font"},
+    {"nextButton", "Ctrl+Shift+J", "Next text"},
+    {"nextToBeTranslatedButton", "Ctrl+J", "Next text to be translated"},
+    {"copyDefaultTextButton", "Ctrl+B", "Copy the default text into the translation"},
+    {"insertButton", "Ctrl+I", "Insert the special character"},
+    {"translatedBox", "Ctrl+T", "Mark the text translated, or not"},
+    {"zoomedBox", "Ctrl+Shift+M", "Zoom the preview"},
+};
+
+constexpr const char* kMarkAndNextKeys = "Ctrl+Return";
+
+} // namespace
+
+QList<QPair<QString, QString>> MainWindow::shortcuts()
+{
+    QList<QPair<QString, QString>> list;
+    for (const ButtonShortcut& shortcut : kButtonShortcuts)
+        list.append({QKeySequence(QLatin1String(shortcut.Keys)).toString(QKeySequence::NativeText),
+                     QString::fromLatin1(shortcut.Action)});
+    list.append({QKeySequence(QLatin1String(kMarkAndNextKeys)).toString(QKeySequence::NativeText),
+                 QStringLiteral("Mark translated and go to the next text to be translated")});
+    list.append({QKeySequence(Qt::Key_F1).toString(QKeySequence::NativeText),
+                 QStringLiteral("About the editor, and these keys")});
+    return list;
+}
+
 void MainWindow::connectControls()
 {
     connect(m_definitionsTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -350,6 +392,19 @@ void MainWindow::connectControls()
         connect(control<QPushButton>(name), &QPushButton::clicked, this, guarded(handler));
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, guarded(&MainWindow::showAbout));
+    for (const ButtonShortcut& shortcut : kButtonShortcuts) {
+        auto* button = control<QAbstractButton>(shortcut.Name);
+        const QKeySequence keys(QLatin1String(shortcut.Keys));
+        button->setShortcut(keys);
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(shortcut.Action),
+                                                         keys.toString(QKeySequence::NativeText)));
+    }
+    // Ctrl+Enter from anywhere in the window, the Translation box included.
+    for (const QKeySequence& keys :
+         {QKeySequence(QLatin1String(kMarkAndNextKeys)), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* markAndNext = new QShortcut(keys, this);
+        connect(markAndNext, &QShortcut::activated, this, guarded(&MainWindow::markTranslatedAndGoOn));
+    }
 }
 
 void MainWindow::updateTitle()
@@ -562,6 +617,16 @@ void MainWindow::selectNext()
     findNextText(/*onlyUntranslated=*/false);
 }
 
+void MainWindow::markTranslatedAndGoOn()
+{
+    if (m_session.Current()) {
+        commitTranslationBox();
+        m_translatedBox->setChecked(true);
+        onTranslatedClicked();
+    }
+    selectNextToBeTranslated();
+}
+
 void MainWindow::selectNextToBeTranslated()
 {
     if (!findNextText(/*onlyUntranslated=*/true))
@@ -660,7 +725,7 @@ void MainWindow::onEnterPressed()
 void MainWindow::showAbout()
 {
     AboutDialog about(windowIcon(), QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor),
-                      this);
+                      shortcuts(), this);
     about.exec();
 }
 

@@ -65,6 +65,9 @@ public:
     // and runs "make_texts.bat" there. A failed save stops it; every failure and warning is shown.
     void generateSources();
 
+    // The window's keys and what each does, in the order the About box lists them.
+    static QList<QPair<QString, QString>> shortcuts();
+
     // Closing: saves a loaded file first; when that fails, asks whether to close all the same.
     void done(int result) override;
 
@@ -80,6 +83,8 @@ public slots:
     void copyIdentifier();
     void selectNext();
     void selectNextToBeTranslated();
+    // Ctrl+Enter: marks the shown text translated, then goes on as "Next to be translated".
+    void markTranslatedAndGoOn();
     // "Open": asks for a file, offers to save the changes of the shown one, and reads it.
     void openFile();
     // Open without its dialog: `path` is the file chosen (from the command line, say).

@@ -5,6 +5,7 @@
 
 #include "editor/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -86,6 +87,34 @@ TEST_F(MainWindowTest, EachButtonReachesItsOperation)
     Click(Button("nextToBeTranslatedButton"));
 }
 
+TEST_F(MainWindowTest, EveryShownButtonHasAKeyThatItsTooltipNames)
+{
+    for (QAbstractButton* button : Window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible())
+            continue;
+        const QString keys = button->shortcut().toString(QKeySequence::NativeText);
+        EXPECT_FALSE(keys.isEmpty()) << button->objectName().toStdString();
+        EXPECT_TRUE(button->toolTip().contains(keys)) << button->objectName().toStdString();
+    }
+    ClickItem("MENU_BACK");
+    QTest::keyClick(Window.get(), Qt::Key_B, Qt::ControlModifier); // copy →, clicked once shown pressed
+    EXPECT_TRUE(QTest::qWaitFor([&] { return TranslationBox()->storedText() == u"Back"; }));
+}
+
+TEST_F(MainWindowTest, CtrlEnterMarksTheTextTranslatedAndGoesToTheNextToBeTranslated)
+{
+    ClickItem("MENU_BACK");
+    TypeTranslation("Zur\u00FCck");
+    QTest::keyClick(TranslationBox(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Definition(2).Translation, u"Zur\u00FCck");
+    EXPECT_EQ(Definition(2).Translated, 1u);
+    EXPECT_EQ(SelectedLabel(), "NESTED");
+    Definition(3).Translation = u"Alpha";
+    Platform.ExpectMessage({kNoMoreUntranslatedMessage, "Search result", MessageIcon::Information});
+    QTest::keyClick(Tree(), Qt::Key_Enter, Qt::ControlModifier);
+    EXPECT_EQ(Definition(3).Translated, 1u);
+}
+
 TEST_F(MainWindowTest, EnterNeverClosesTheWindowAndWritesTheIdentifierBack)
 {
     ClickItem("MENU_BACK");
@@ -150,6 +179,7 @@ QString AboutVersionAfter(const std::function<void()>& open)
     QTimer::singleShot(0, [&] {
         if (auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget())) {
             EXPECT_FALSE(about->windowIcon().isNull());
+            EXPECT_TRUE(about->findChild<QLabel*>("shortcutsLabel")->text().contains("Ctrl+Return"));
             version = about->findChild<QLabel*>("versionLabel")->text();
             about->accept();
         }
