@@ -19,9 +19,7 @@ TEST(DisplayCheck, OnlyPlatformsThatNeedADisplayWithoutOneAreRefused)
         {"", "", "", {}, true}, // empty counts as unset
         {nullptr, ":0", nullptr, {}, false},
         {nullptr, nullptr, "wayland-0", {}, false},
-        {"xcb", nullptr, nullptr, {}, true},
         {"wayland-egl;xcb:nograb", nullptr, nullptr, {}, true},
-        {"offscreen", nullptr, nullptr, {}, false},
         {"wayland;offscreen", nullptr, nullptr, {}, false}, // Qt falls back to one that needs none
         {"xcb", nullptr, nullptr, {"-platform", "offscreen"}, false},
         {nullptr, nullptr, nullptr, {"--platform", "vnc"}, false},

@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, EachButtonReachesItsOperation)
     Click(Button("nextToBeTranslatedButton"));
 }
 
-TEST_F(MainWindowTest, EveryShownButtonHasAKeyThatItsTooltipNames)
+TEST_F(MainWindowTest, EveryShownButtonHasAKeyThatItsTooltipNamesAndCtrlEnterMarksAndGoesOn)
 {
     for (QAbstractButton* button : Window->findChildren<QAbstractButton*>()) {
         if (!button->isVisible())
@@ -96,13 +96,8 @@ TEST_F(MainWindowTest, EveryShownButtonHasAKeyThatItsTooltipNames)
         EXPECT_FALSE(keys.isEmpty()) << button->objectName().toStdString();
         EXPECT_TRUE(button->toolTip().contains(keys)) << button->objectName().toStdString();
     }
-    ClickItem("MENU_BACK");
-    QTest::keyClick(Window.get(), Qt::Key_B, Qt::ControlModifier); // copy →, clicked once shown pressed
-    EXPECT_TRUE(QTest::qWaitFor([&] { return TranslationBox()->storedText() == u"Back"; }));
-}
 
-TEST_F(MainWindowTest, CtrlEnterMarksTheTextTranslatedAndGoesToTheNextToBeTranslated)
-{
+    // Ctrl+Enter, also in the Translation box: the text marked, then "Next to be translated".
     ClickItem("MENU_BACK");
     TypeTranslation("Zur\u00FCck");
     QTest::keyClick(TranslationBox(), Qt::Key_Return, Qt::ControlModifier);
@@ -274,16 +269,6 @@ TEST_F(MainWindowTest, AFileThatCannotBeReadIsReportedAndTheShownOneStays)
     Open(PathOf(Directory / "cut.strdef"));
     EXPECT_FALSE(Platform.Messages.at(1).Details.isEmpty());
     EXPECT_EQ(Tree()->model()->rowCount(), 0);
-}
-
-TEST_F(MainWindowTest, AFileNamedAtStartOpensAsThroughOpen)
-{
-    const QString other = WriteSample(Directory / "other.strdef", 0x0120);
-    Window->openPath(other);
-    EXPECT_EQ(Find<QLabel>("treeLabel")->text(), "System strings (Fw. ver. 1.20)");
-    Platform.ExpectMessage(kSystemError);
-    Window->openPath(PathOf(Directory / "missing.strdef"));
-    EXPECT_EQ(PathOf(Window->document().FilePath), other);
 }
 
 TEST_F(MainWindowTest, ClosingCommitsTheBoxBeingEditedAndSavesOrAsksWhenTheSaveFails)

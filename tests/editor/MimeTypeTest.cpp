@@ -15,15 +15,12 @@ namespace {
 TEST(MimeType, DefinitionFilesAreKnownByTheirNameAndByTheirFirstBytes)
 {
     TemporaryDirectory directory;
-    const std::filesystem::path packages = directory / "share/mime/packages";
-    std::filesystem::create_directories(packages);
-    std::filesystem::copy_file(ORV_MIME_PACKAGE, packages / "orvane-text-editor.xml");
+    std::filesystem::create_directories(directory / "share/mime/packages");
+    std::filesystem::copy_file(ORV_MIME_PACKAGE, directory / "share/mime/packages/orvane-text-editor.xml");
     // Before the first use of the database, which reads the packages once.
     ::setenv("XDG_DATA_HOME", (directory / "share").c_str(), 1);
 
-    BlockTree tree;
-    tree.Append(nullptr, u"Menu", 0);
-    WriteBytes("texts.bin", WriteDefinitionBytes(tree, DefinitionTable{}));
+    WriteBytes("texts.bin", WriteDefinitionBytes(BlockTree{}, DefinitionTable{}));
     WriteBytes("notes.bin", {'O', 'R', 'V', 's', 't', 'r', 'd', 'e', 'f'});
     const QMimeDatabase types;
     EXPECT_EQ(types.mimeTypeForFile("new.strdef", QMimeDatabase::MatchExtension).name(),
