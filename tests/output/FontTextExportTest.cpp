@@ -158,6 +158,8 @@ TEST(InspectExport, RejectsEveryTruncationAndInconsistency)
          }),
          "3 records for the 2 code"},
         {exportWith([](auto&, auto& t) { t.clear(); }), "the glyph store holds 2 records for the 0 code"},
+        {exportWith([](auto&, auto& t) { t.resize(kMaxGlyphCount); }),
+         "4096 glyph tree entries at byte 0, more"},
         {exportWith([](auto& s, auto&) { s.pop_back(); }), "its 2 pixels run past the end of the glyph"},
     };
     for (const auto& [file, expected] : cases) {
