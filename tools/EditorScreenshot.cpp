@@ -107,7 +107,8 @@ int WindowPictures(const QString& file, const QDir& output, const QString& label
     const bool zoomedSaved = window.grab().save(output.filePath(QStringLiteral("editor-zoomed.png")));
 
     AboutDialog about(window.windowIcon(),
-                      QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor), &window);
+                      QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor),
+                      MainWindow::shortcuts(), &window);
     about.show();
     QTest::qWait(100);
     const bool aboutSaved = about.grab().save(output.filePath(QStringLiteral("about.png")));
