@@ -1,5 +1,9 @@
 #include "editor/BlockTreeModel.h"
 
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
 namespace orv {
 
 BlockTreeModel::BlockTreeModel(BlockTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree(tree) {}
@@ -32,12 +36,53 @@ int BlockTreeModel::columnCount(const QModelIndex&) const
     return 1;
 }
 
+namespace {
+
+// A text's state as a small disc: hollow grey while untranslated, green once translated.
+QIcon StateIcon(bool translated)
+{
+    static const QIcon icons[2] = {
+        [] {
+            QPixmap pixmap(12, 12);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.5));
+            painter.drawEllipse(QRectF(2, 2, 8, 8));
+            return QIcon(pixmap);
+        }(),
+        [] {
+            QPixmap pixmap(12, 12);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0x2E, 0x9E, 0x4F));
+            painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+            return QIcon(pixmap);
+        }(),
+    };
+    return icons[translated ? 1 : 0];
+}
+
+} // namespace
+
 QVariant BlockTreeModel::data(const QModelIndex& index, int role) const
 {
     const BlockItem* item = ItemAt(index);
-    if (!item || role != Qt::DisplayRole)
+    if (!item)
         return QVariant();
-    return QString::fromUtf16(item->Label.data(), static_cast<qsizetype>(item->Label.size()));
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf16(item->Label.data(), static_cast<qsizetype>(item->Label.size()));
+    if (!Session)
+        return QVariant();
+    if (role == ProgressRole && item->IsBlock()) {
+        const TextProgress progress = Session->ProgressBelow(*item);
+        return QStringLiteral("%1 / %2").arg(progress.Translated).arg(progress.Total);
+    }
+    if (role == Qt::DecorationRole && !item->IsBlock())
+        return StateIcon(Session->IsTranslated(*item));
+    return QVariant();
 }
 
 Qt::ItemFlags BlockTreeModel::flags(const QModelIndex& index) const

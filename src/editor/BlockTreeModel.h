@@ -15,7 +15,14 @@ namespace orv {
 class BlockTreeModel final : public QAbstractItemModel, public TreeListener
 {
 public:
+    // Beyond the label: for a block, "translated / total" of the texts below it (a QString).
+    static constexpr int ProgressRole = Qt::UserRole + 1;
+
     explicit BlockTreeModel(BlockTree& tree, QObject* parent = nullptr);
+
+    // The session whose table says which texts are translated: blocks then answer ProgressRole and
+    // texts show their state as their decoration. None: labels only.
+    void SetProgressSource(const EditorSession* session) { Session = session; }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -36,6 +43,7 @@ public:
 
 private:
     BlockTree& Tree;
+    const EditorSession* Session = nullptr;
 };
 
 } // namespace orv

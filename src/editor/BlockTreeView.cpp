@@ -1,12 +1,62 @@
 #include "editor/BlockTreeView.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleFactory>
+#include <QStyledItemDelegate>
+
+#include "editor/BlockTreeModel.h"
 
 namespace orv {
 
+namespace {
+
+// Draws a block's "translated / total" in a quieter colour just after its label; the label itself
+// stays as the model gives it.
+class ProgressDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QString progress = index.data(BlockTreeModel::ProgressRole).toString();
+        if (progress.isEmpty())
+            return;
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget* view = option.widget;
+        const QStyle* style = view ? view->style() : QApplication::style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+        const QFontMetrics metrics(item.font);
+        QRect place = text;
+        place.setLeft(text.left() + metrics.horizontalAdvance(item.text) + metrics.averageCharWidth() * 2);
+        painter->save();
+        painter->setFont(item.font);
+        painter->setPen(item.state & QStyle::State_Selected ? item.palette.color(QPalette::HighlightedText)
+                                                            : item.palette.color(QPalette::PlaceholderText));
+        painter->drawText(place, Qt::AlignLeft | Qt::AlignVCenter, progress);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QString progress = index.data(BlockTreeModel::ProgressRole).toString();
+        if (!progress.isEmpty())
+            size.rwidth() += QFontMetrics(option.font).horizontalAdvance(progress) +
+                             QFontMetrics(option.font).averageCharWidth() * 2;
+        return size;
+    }
+};
+
+} // namespace
+
 BlockTreeView::BlockTreeView(QWidget* parent) : QTreeView(parent)
 {
+    setItemDelegate(new ProgressDelegate(this));
     setHeaderHidden(true);
     setRootIsDecorated(true);
     setUniformRowHeights(true);

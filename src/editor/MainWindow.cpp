@@ -265,6 +265,7 @@ void MainWindow::createControls()
     m_treeLabel = control<QLabel>("treeLabel");
     m_definitionsModel = new BlockTreeModel(m_session.Document.Tree, this);
     m_definitionsTree = control<QTreeView>("definitionsTree");
+    m_definitionsModel->SetProgressSource(&m_session);
     m_definitionsTree->setModel(m_definitionsModel);
     control<QLabel>("indexLabel")->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_indexBox = control<QLineEdit>("indexBox");
@@ -344,7 +345,7 @@ QList<QPair<QString, QString>> MainWindow::shortcuts()
         list.append({QKeySequence(QLatin1String(shortcut.Keys)).toString(QKeySequence::NativeText),
                      QString::fromLatin1(shortcut.Action)});
     list.append({QKeySequence(QLatin1String(kMarkAndNextKeys)).toString(QKeySequence::NativeText),
-                 QStringLiteral("Mark translated and go to the next text to be translated")});
+                 QStringLiteral("Mark translated, then next to be translated")});
     list.append({QKeySequence(Qt::Key_F1).toString(QKeySequence::NativeText),
                  QStringLiteral("About the editor, and these keys")});
     return list;
@@ -542,6 +543,7 @@ void MainWindow::showSelectedItem()
     m_indexBox->setEnabled(true);
     // Showing a blank translation clears its mark in the table: it is never in use.
     const StringDefinition& definition = *m_session.ShowItem(item);
+    m_definitionsTree->viewport()->update();
     m_defaultTextBox->setStoredText(definition.DefaultText);
     m_identifierBox->setText(ToQString(definition.Identifier));
     m_translationBox->setStoredText(definition.Translation);
@@ -567,6 +569,8 @@ void MainWindow::commitTranslationBox()
         return;
     m_session.Current()->Translation = m_translationBox->storedText();
     m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
+    // The counts and states in the tree are read from the table as they are drawn.
+    m_definitionsTree->viewport()->update();
 }
 
 void MainWindow::commitIdentifierBox()
@@ -581,6 +585,7 @@ void MainWindow::onTranslatedClicked()
     if (!m_session.Current())
         return;
     m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
+    m_definitionsTree->viewport()->update();
     updatePreview();
 }
 

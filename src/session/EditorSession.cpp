@@ -286,4 +286,27 @@ BlockItem* EditorSession::NextText(const BlockItem* from, bool onlyUntranslated)
     }
 }
 
+bool EditorSession::IsTranslated(const BlockItem& item) const
+{
+    const auto found = Document.Table.Definitions.find(item.TextIndex());
+    return !item.IsBlock() && found != Document.Table.Definitions.end() && found->second.Translated != 0;
+}
+
+TextProgress EditorSession::ProgressBelow(const BlockItem& block) const
+{
+    // The subtree ends where display order reaches the next sibling of the block or of its nearest
+    // ancestor that has one.
+    const BlockItem* end = nullptr;
+    for (const BlockItem* item = &block; item && !end; item = item->Parent())
+        end = item->NextSibling();
+    TextProgress progress;
+    for (const BlockItem* item = block.FirstChild(); item && item != end; item = item->NextInDisplayOrder()) {
+        if (!item->IsBlock()) {
+            ++progress.Total;
+            progress.Translated += IsTranslated(*item) ? 1 : 0;
+        }
+    }
+    return progress;
+}
+
 } // namespace orv

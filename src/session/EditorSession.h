@@ -58,6 +58,15 @@ protected:
     ~TreeListener() = default;
 };
 
+// How many of the texts below a block are marked translated.
+struct TextProgress
+{
+    std::size_t Translated = 0;
+    std::size_t Total = 0;
+
+    bool operator==(const TextProgress&) const = default;
+};
+
 // How a session's operation ended for a merge: the summary, or nothing when it was refused.
 using MergeOutcome = Outcome<std::optional<MergeSummary>>;
 
@@ -132,6 +141,13 @@ public:
     // once, so that `from` itself comes last; with `onlyUntranslated` only texts whose definition
     // is not marked translated count. Nothing when there is none.
     BlockItem* NextText(const BlockItem* from, bool onlyUntranslated);
+
+    // Whether the definition of the text `item` is marked translated; a text without a definition
+    // is not. Nothing is added to the table.
+    bool IsTranslated(const BlockItem& item) const;
+    // The texts at every depth below `block`, and how many of them are translated. Read from the
+    // table each time, so it is right after every edit, merge and move.
+    TextProgress ProgressBelow(const BlockItem& block) const;
 
 private:
     // Runs `replace`, which replaces or empties the table and the tree, with the views told.

@@ -17,6 +17,7 @@
 
 #include "EditorTestSupport.h"
 #include "editor/AboutDialog.h"
+#include "editor/BlockTreeModel.h"
 #include "editor/PreviewWidget.h"
 #include "font/PreviewCanvas.h"
 #include "output/SourceGeneration.h"
@@ -104,6 +105,7 @@ TEST_F(MainWindowTest, EveryShownButtonHasAKeyThatItsTooltipNamesAndCtrlEnterMar
     EXPECT_EQ(Definition(2).Translation, u"Zur\u00FCck");
     EXPECT_EQ(Definition(2).Translated, 1u);
     EXPECT_EQ(SelectedLabel(), "NESTED");
+    EXPECT_EQ(Tree()->model()->index(0, 0).data(BlockTreeModel::ProgressRole), "2 / 3"); // Menu
     Definition(3).Translation = u"Alpha";
     Platform.ExpectMessage({kNoMoreUntranslatedMessage, "Search result", MessageIcon::Information});
     QTest::keyClick(Tree(), Qt::Key_Enter, Qt::ControlModifier);

@@ -167,6 +167,21 @@ TEST_F(EditorSessionTest, NextTextGoesRoundOnceAndCanSkipTranslatedTexts)
     EXPECT_EQ(session.NextText(Item(0, 0), true), nullptr);
 }
 
+TEST_F(EditorSessionTest, ProgressCountsTheTranslatedTextsAtEveryDepthBelowABlock)
+{
+    EXPECT_EQ(session.ProgressBelow(*Item(0)), (TextProgress{1, 2}));
+    EXPECT_EQ(session.ProgressBelow(*Item(1)), (TextProgress{0, 0}));
+    // A nested block's texts count for "Empty" and not for "Menu" before it; a text without a
+    // definition is not translated, nor is a block.
+    BlockItem& inner = session.Document.Tree.Append(Item(1), u"Inner", 0);
+    session.Document.Tree.Append(&inner, u"OPEN", 1);
+    session.Document.Tree.Append(Item(1), u"NEW", 9);
+    EXPECT_EQ(session.ProgressBelow(*Item(1)), (TextProgress{1, 2}));
+    EXPECT_EQ(session.ProgressBelow(*Item(0)), (TextProgress{1, 2}));
+    EXPECT_FALSE(session.IsTranslated(*Item(1)) || session.IsTranslated(*Item(1, 1)));
+    EXPECT_EQ(session.Document.Table.Definitions.size(), 2u);
+}
+
 TEST_F(EditorSessionTest, ExportIsRefusedWithoutAFontAndTrimsWhatItExports)
 {
     const auto noFont = session.CheckExport();
