@@ -1,6 +1,7 @@
 // Speed of the editor window on large files, measured on the real widgets (offscreen unless a
 // platform is named): opening 65,536 definitions until the tree is painted, "Next to be
-// translated" over 65,536 items, and a keystroke in a 1,023-character translation with the preview.
+// translated" over 65,536 items, a keystroke in a 1,023-character translation with the preview, and
+// the progress count of a block over all texts.
 
 #include <QApplication>
 #include <QTest>
@@ -157,6 +158,25 @@ void NextToBeTranslatedFindingTheLastText(benchmark::State& state)
         state.SkipWithError("the last text was not selected");
 }
 BENCHMARK(NextToBeTranslatedFindingTheLastText)->Unit(benchmark::kMillisecond);
+
+// The "translated / total" drawn beside a block, for one block over 65,535 texts: what each paint
+// of that block's row costs.
+void ProgressOfOneBlockOverAllTexts(benchmark::State& state)
+{
+    EditorSession session;
+    BlockItem& block = session.Document.Tree.Append(nullptr, u"All", 0);
+    for (int index = 1; index < kDefinitionCount; ++index) {
+        StringDefinition& definition =
+            session.Document.Table.FindOrAddDefinition(static_cast<std::uint16_t>(index));
+        definition.Translated = index % 2;
+        session.Document.Tree.Append(&block, u"TEXT", static_cast<std::uint32_t>(index));
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(session.ProgressBelow(block));
+    if (session.ProgressBelow(block) != TextProgress{kDefinitionCount / 2, kDefinitionCount - 1})
+        state.SkipWithError("wrong count");
+}
+BENCHMARK(ProgressOfOneBlockOverAllTexts)->Unit(benchmark::kMicrosecond);
 
 // Glyphs for printable ASCII, 6 x 9 pixels of grey, advance 7: enough ink to make the preview
 // work like a real font does.
