@@ -33,9 +33,12 @@ Drawn Draw(const Result<std::unique_ptr<Rasteriser>>& rasteriser, char16_t unit)
     for (int y = 0; y < kWorkSize; ++y) {
         for (int x = 0; x < kWorkSize; ++x) {
             if (bitmap.At(x, y) != 0)
-                drawn =
-                    Drawn(drawn.Widths, std::min(drawn.Left, x), std::min(drawn.Top, y),
-                          std::max(drawn.Right, x), std::max(drawn.Bottom, y), drawn.Ink + bitmap.At(x, y));
+                drawn = Drawn{drawn.Widths,
+                              std::min(drawn.Left, x),
+                              std::min(drawn.Top, y),
+                              std::max(drawn.Right, x),
+                              std::max(drawn.Bottom, y),
+                              drawn.Ink + bitmap.At(x, y)};
         }
     }
     return drawn;
@@ -135,7 +138,8 @@ TEST(FreeTypeRasteriser, SaysWhyAFontFileCannotBeOpened)
     // DejaVu Sans with its OS/2 cell cut to 100 + 40 units, far below its 2,048-unit em and 2,384-unit
     // hhea line: the table's offset follows its tag in the table directory.
     test::Bytes font = test::ReadBytes(kDejaVu / "DejaVuSans.ttf");
-    const auto entry = std::ranges::search(font, test::Bytes{'O', 'S', '/', '2'}).begin() + 8;
+    const test::Bytes tag = {'O', 'S', '/', '2'};
+    const auto entry = std::search(font.begin(), font.end(), tag.begin(), tag.end()) + 8;
     std::ranges::copy(test::Bytes{0, 100, 0, 40}, // usWinAscent, usWinDescent
                       font.begin() + (entry[0] << 24 | entry[1] << 16 | entry[2] << 8 | entry[3]) + 74);
     test::WriteBytes(directory / "tiny-cell.ttf", font);
