@@ -38,10 +38,24 @@ int BlockTreeModel::columnCount(const QModelIndex&) const
 
 namespace {
 
-// A text's state as a small disc: hollow grey while untranslated, green once translated.
-QIcon StateIcon(bool translated)
+// A small filled disc of `colour`.
+QIcon Disc(const QColor& colour)
 {
-    static const QIcon icons[2] = {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    return QIcon(pixmap);
+}
+
+// A text's state as a small disc: hollow grey while untranslated, green once translated, red when
+// the translation has a problem on the device.
+QIcon StateIcon(TextState state)
+{
+    static const QIcon icons[3] = {
         [] {
             QPixmap pixmap(12, 12);
             pixmap.fill(Qt::transparent);
@@ -51,18 +65,10 @@ QIcon StateIcon(bool translated)
             painter.drawEllipse(QRectF(2, 2, 8, 8));
             return QIcon(pixmap);
         }(),
-        [] {
-            QPixmap pixmap(12, 12);
-            pixmap.fill(Qt::transparent);
-            QPainter painter(&pixmap);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QColor(0x2E, 0x9E, 0x4F));
-            painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
-            return QIcon(pixmap);
-        }(),
+        Disc(QColor(0x2E, 0x9E, 0x4F)),
+        Disc(QColor(0xD0, 0x30, 0x30)),
     };
-    return icons[translated ? 1 : 0];
+    return icons[static_cast<int>(state)];
 }
 
 } // namespace
@@ -81,7 +87,7 @@ QVariant BlockTreeModel::data(const QModelIndex& index, int role) const
         return QStringLiteral("%1 / %2").arg(progress.Translated).arg(progress.Total);
     }
     if (role == Qt::DecorationRole && !item->IsBlock())
-        return StateIcon(Session->IsTranslated(*item));
+        return StateIcon(Session->StateOf(*item));
     return QVariant();
 }
 

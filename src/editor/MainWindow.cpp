@@ -775,6 +775,7 @@ bool MainWindow::renderFont(bool askForFont)
         return false;
     }
     updatePreview();
+    m_definitionsTree->viewport()->update(); // the texts' states now include the font's checks
     // From now on translations are typed in the chosen face, at the size of the other boxes.
     chosenFont.Height = QFontInfo(m_defaultTextBox->font()).pixelSize();
     m_translationBox->setFont(ShownFont(chosenFont));

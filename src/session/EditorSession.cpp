@@ -1,5 +1,6 @@
 #include "session/EditorSession.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -199,6 +200,7 @@ Outcome<std::size_t> EditorSession::RenderFont(Result<std::unique_ptr<Rasteriser
             if (auto coverage = (*rasteriser)->UnicodeCoverage())
                 FontCoverage = std::move(*coverage);
         }
+        FaceUnits = FaceCoverage(FontCoverage);
         outcome.Value = orv::RenderFont(DeviceFont, characters, std::move(rasteriser));
         return outcome;
     });
@@ -307,6 +309,20 @@ TextProgress EditorSession::ProgressBelow(const BlockItem& block) const
         }
     }
     return progress;
+}
+
+TextState EditorSession::StateOf(const BlockItem& item) const
+{
+    if (!IsTranslated(item))
+        return TextState::Untranslated;
+    if (DeviceFont.GlyphStore.empty())
+        return TextState::Translated;
+    const std::uint16_t index = item.TextIndex();
+    const auto findings =
+        CheckDefinition(index, Document.Table.Definitions.at(index), DeviceFont, FaceUnits, {});
+    const bool problem = std::ranges::any_of(
+        findings, [](const TextFinding& finding) { return finding.Level == Severity::Error; });
+    return problem ? TextState::TranslatedWithProblem : TextState::Translated;
 }
 
 } // namespace orv

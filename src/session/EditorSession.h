@@ -31,6 +31,7 @@
 #include "font/GlyphTable.h"
 #include "font/Rasteriser.h"
 #include "output/FontTextExport.h"
+#include "output/TextChecks.h"
 #include "store/BlockTree.h"
 #include "store/DefinitionDocument.h"
 #include "store/DefinitionMerge.h"
@@ -67,6 +68,15 @@ struct TextProgress
     bool operator==(const TextProgress&) const = default;
 };
 
+// What the tree shows of a text: whether it is translated and, once a device font is rendered,
+// whether its translation has a fault that the device would show (an error of the text checks).
+enum class TextState
+{
+    Untranslated,
+    Translated,
+    TranslatedWithProblem,
+};
+
 // How a session's operation ended for a merge: the summary, or nothing when it was refused.
 using MergeOutcome = Outcome<std::optional<MergeSummary>>;
 
@@ -78,6 +88,7 @@ public:
     ChosenFont Font;             // the desktop font picked for the device; no face name: none chosen
     RenderedFont DeviceFont;     // the device glyphs of the texts, as last rendered
     std::vector<CodePointRange> FontCoverage; // the code points the face itself maps, as last rendered
+    FaceCoverage FaceUnits;                   // the same as a set of UTF-16 units, for the checks
 
     // The listeners of the document's tree and of the scratch tree; either may be nullptr. They must
     // outlive the session or be replaced first.
@@ -148,6 +159,9 @@ public:
     // The texts at every depth below `block`, and how many of them are translated. Read from the
     // table each time, so it is right after every edit, merge and move.
     TextProgress ProgressBelow(const BlockItem& block) const;
+    // The state of the text `item`: a marked translation has a problem when the rendered device
+    // font is missing one of its characters, or its special codes differ from the default text's.
+    TextState StateOf(const BlockItem& item) const;
 
 private:
     // Runs `replace`, which replaces or empties the table and the tree, with the views told.

@@ -182,6 +182,18 @@ TEST_F(EditorSessionTest, ProgressCountsTheTranslatedTextsAtEveryDepthBelowABloc
     EXPECT_EQ(session.Document.Table.Definitions.size(), 2u);
 }
 
+TEST_F(EditorSessionTest, ATranslatedTextHasAProblemOnceTheDeviceFontLacksOneOfItsCharacters)
+{
+    StringDefinition& close = session.Document.Table.Definitions.at(2);
+    close = {2, u"CLOSE", u"Close", u"\u95DC\u9589", 1, u""};       // a face without CJK has no glyph for it
+    EXPECT_EQ(session.StateOf(*Item(0, 1)), TextState::Translated); // no device font yet
+    ASSERT_TRUE(session.RenderFont(OpenFontArgument(kDejaVuSans)));
+    EXPECT_EQ(session.StateOf(*Item(0, 1)), TextState::TranslatedWithProblem);
+    EXPECT_EQ(session.StateOf(*Item(0, 0)), TextState::Translated);
+    close.Translated = 0;
+    EXPECT_EQ(session.StateOf(*Item(0, 1)), TextState::Untranslated);
+}
+
 TEST_F(EditorSessionTest, ExportIsRefusedWithoutAFontAndTrimsWhatItExports)
 {
     const auto noFont = session.CheckExport();
