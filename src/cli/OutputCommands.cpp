@@ -339,8 +339,8 @@ void AddCheckCommand(CLI::App& app, CommandRun& run)
         if (!rendered)
             return ReportError(err, rendered.error().Message);
         const DefinitionTable& table = rendered->Document.Table;
-        const std::vector<TextFinding> findings = CheckTexts(
-            table, rendered->DeviceFont, FaceCoverage(rendered->FontCoverage), TextCheckOptions{maxWidth});
+        const std::vector<TextFinding> findings =
+            CheckTexts(table, rendered->DeviceFont, rendered->FaceUnits, TextCheckOptions{maxWidth});
 
         std::size_t errors = 0;
         for (const TextFinding& finding : findings)
