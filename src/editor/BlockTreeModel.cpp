@@ -38,36 +38,26 @@ int BlockTreeModel::columnCount(const QModelIndex&) const
 
 namespace {
 
-// A small filled disc of `colour`.
-QIcon Disc(const QColor& colour)
+// A small disc of `colour`, filled or only its ring.
+QIcon Disc(const QColor& colour, bool filled)
 {
     QPixmap pixmap(12, 12);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    painter.setPen(filled ? QPen(Qt::NoPen) : QPen(colour, 1.5));
+    painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::NoBrush));
+    painter.drawEllipse(filled ? QRectF(1.5, 1.5, 9, 9) : QRectF(2, 2, 8, 8));
     return QIcon(pixmap);
 }
 
-// A text's state as a small disc: hollow grey while untranslated, green once translated, red when
+// A text's state as a small disc: a grey ring while untranslated, green once translated, red when
 // the translation has a problem on the device.
 QIcon StateIcon(TextState state)
 {
-    static const QIcon icons[3] = {
-        [] {
-            QPixmap pixmap(12, 12);
-            pixmap.fill(Qt::transparent);
-            QPainter painter(&pixmap);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.5));
-            painter.drawEllipse(QRectF(2, 2, 8, 8));
-            return QIcon(pixmap);
-        }(),
-        Disc(QColor(0x2E, 0x9E, 0x4F)),
-        Disc(QColor(0xD0, 0x30, 0x30)),
-    };
+    static const QIcon icons[3] = {Disc(QColor(0x80, 0x80, 0x80), false),
+                                   Disc(QColor(0x2E, 0x9E, 0x4F), true),
+                                   Disc(QColor(0xD0, 0x30, 0x30), true)};
     return icons[static_cast<int>(state)];
 }
 
