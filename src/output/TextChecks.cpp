@@ -196,6 +196,29 @@ std::u16string Excerpt(std::u16string_view text)
     return std::u16string(text.substr(0, length)) + u"\u2026";
 }
 
+DeviceFit FitOnDevice(const StringDefinition& definition, const RenderedFont& font,
+                      const FaceCoverage& coverage, bool measure)
+{
+    DeviceFit fit;
+    const std::u16string text = EffectiveText(definition);
+    fit.Missing =
+        PickedUnits(text, [&](char16_t unit) { return !IsNeverRendered(unit) && !coverage.Covers(unit); });
+    if (measure)
+        fit.Width = MeasureText(font, text, 1);
+    const std::u16string_view translation = TrimBlanks(definition.Translation);
+    if (definition.Translated != 0 && !translation.empty()) {
+        for (const char16_t code : kSpecialCodes) {
+            const auto inDefault = static_cast<std::size_t>(
+                std::count(definition.DefaultText.begin(), definition.DefaultText.end(), code));
+            const auto inTranslation =
+                static_cast<std::size_t>(std::count(translation.begin(), translation.end(), code));
+            if (inDefault != inTranslation)
+                fit.SpecialCodes.push_back({code, inDefault, inTranslation});
+        }
+    }
+    return fit;
+}
+
 std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefinition& definition,
                                          const RenderedFont& font, const FaceCoverage& coverage,
                                          const TextCheckOptions& options)
@@ -205,37 +228,27 @@ std::vector<TextFinding> CheckDefinition(std::uint16_t index, const StringDefini
     const bool marked = definition.Translated != 0;
     const std::u16string_view translation = TrimBlanks(definition.Translation);
     const bool translationUsed = marked && !translation.empty();
+    const DeviceFit fit = FitOnDevice(definition, font, coverage, options.MaxWidth.has_value());
 
-    const std::vector<char16_t> missing =
-        PickedUnits(text, [&](char16_t unit) { return !IsNeverRendered(unit) && !coverage.Covers(unit); });
-    if (!missing.empty())
+    if (!fit.Missing.empty())
         findings.push_back(TextFindingOf(Severity::Error, FindingKind::MissingGlyph, index, definition, text,
-                                         "the font has no glyph for " + UnitList(missing) +
+                                         "the font has no glyph for " + UnitList(fit.Missing) +
                                              "; the device shows its missing-character box instead"));
 
-    if (options.MaxWidth) {
-        const int width = MeasureText(font, text, 1);
-        if (width > *options.MaxWidth)
-            findings.push_back(TextFindingOf(Severity::Error, FindingKind::TooWide, index, definition, text,
-                                             std::to_string(width) + " pixels wide, more than the " +
-                                                 std::to_string(*options.MaxWidth) + " allowed"));
-    }
+    if (fit.TooWide(options.MaxWidth))
+        findings.push_back(TextFindingOf(Severity::Error, FindingKind::TooWide, index, definition, text,
+                                         std::to_string(fit.Width) + " pixels wide, more than the " +
+                                             std::to_string(*options.MaxWidth) + " allowed"));
 
-    if (translationUsed) {
+    if (!fit.SpecialCodes.empty()) {
         std::string differences;
-        for (const char16_t code : kSpecialCodes) {
-            const auto inDefault =
-                std::count(definition.DefaultText.begin(), definition.DefaultText.end(), code);
-            const auto inTranslation = std::count(translation.begin(), translation.end(), code);
-            if (inDefault == inTranslation)
-                continue;
-            differences += (differences.empty() ? "" : "; ") + std::string("U+") + HexNumber(code, 4) + " (" +
-                           SpecialCodeName(code) + ") " + std::to_string(inDefault) +
-                           " in the default text, " + std::to_string(inTranslation) + " in the translation";
-        }
-        if (!differences.empty())
-            findings.push_back(TextFindingOf(Severity::Error, FindingKind::SpecialCodes, index, definition,
-                                             translation, "special codes differ: " + differences));
+        for (const SpecialCodeCount& count : fit.SpecialCodes)
+            differences += (differences.empty() ? "" : "; ") + std::string("U+") + HexNumber(count.Code, 4) +
+                           " (" + SpecialCodeName(count.Code) + ") " + std::to_string(count.InDefault) +
+                           " in the default text, " + std::to_string(count.InTranslation) +
+                           " in the translation";
+        findings.push_back(TextFindingOf(Severity::Error, FindingKind::SpecialCodes, index, definition,
+                                         translation, "special codes differ: " + differences));
     }
 
     if (marked && translation.empty())

@@ -107,6 +107,31 @@ struct TextCheckOptions
     std::optional<int> MaxWidth; // in device pixels; none: widths are not checked
 };
 
+// A special code that a marked translation holds a different number of times than its default text.
+struct SpecialCodeCount
+{
+    char16_t Code = 0;
+    std::size_t InDefault = 0;
+    std::size_t InTranslation = 0;
+
+    bool operator==(const SpecialCodeCount&) const = default;
+};
+
+// What the device makes of one definition's effective text: the errors of CheckDefinition as
+// figures, for showing while the text is typed.
+struct DeviceFit
+{
+    int Width = 0;                              // in device pixels, as the preview draws at zoom 1
+    std::vector<char16_t> Missing;              // the characters the face lacks, each once, in order
+    std::vector<SpecialCodeCount> SpecialCodes; // in the order of kSpecialCodes; none when equal
+
+    bool TooWide(std::optional<int> maxWidth) const { return maxWidth && Width > *maxWidth; }
+};
+
+// The fit of `definition` with `font` and `coverage`; the width is measured only when `measure`.
+DeviceFit FitOnDevice(const StringDefinition& definition, const RenderedFont& font,
+                      const FaceCoverage& coverage, bool measure);
+
 // The start of `text` for a finding: at most kExcerptUnits units, never half a surrogate pair, then
 // "…" when something was left off.
 std::u16string Excerpt(std::u16string_view text);

@@ -319,10 +319,33 @@ TextState EditorSession::StateOf(const BlockItem& item) const
         return TextState::Translated;
     const std::uint16_t index = item.TextIndex();
     const auto findings =
-        CheckDefinition(index, Document.Table.Definitions.at(index), DeviceFont, FaceUnits, {});
+        CheckDefinition(index, Document.Table.Definitions.at(index), DeviceFont, FaceUnits, {MaxWidth});
     const bool problem = std::ranges::any_of(
         findings, [](const TextFinding& finding) { return finding.Level == Severity::Error; });
     return problem ? TextState::TranslatedWithProblem : TextState::Translated;
+}
+
+std::optional<DeviceFit> EditorSession::FitOfCurrent(bool marked) const
+{
+    if (!CurrentDefinition || DeviceFont.GlyphStore.empty())
+        return std::nullopt;
+    // Checked as it would be once committed; the table keeps its mark until then.
+    StringDefinition shown = *CurrentDefinition;
+    shown.Translated = marked ? 1 : 0;
+    return FitOnDevice(shown, DeviceFont, FaceUnits, /*measure=*/true);
+}
+
+bool EditorSession::NeedsRenderingFor(std::u16string_view text) const
+{
+    if (DeviceFont.GlyphStore.empty())
+        return false;
+    // Every rendered character has a record of at least one pixel; the lookup finds none for the
+    // others.
+    return std::ranges::any_of(text, [&](char16_t unit) {
+        const bool neverRendered =
+            unit <= kLastControlCode || unit == kObjectReplacement || unit == kWildcard;
+        return !neverRendered && FindGlyph(DeviceFont, unit).Width == 0;
+    });
 }
 
 } // namespace orv

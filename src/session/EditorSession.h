@@ -89,6 +89,7 @@ public:
     RenderedFont DeviceFont;     // the device glyphs of the texts, as last rendered
     std::vector<CodePointRange> FontCoverage; // the code points the face itself maps, as last rendered
     FaceCoverage FaceUnits;                   // the same as a set of UTF-16 units, for the checks
+    std::optional<int> MaxWidth; // the widest text the device shows, in pixels; none: widths are free
 
     // The listeners of the document's tree and of the scratch tree; either may be nullptr. They must
     // outlive the session or be replaced first.
@@ -160,8 +161,17 @@ public:
     // table each time, so it is right after every edit, merge and move.
     TextProgress ProgressBelow(const BlockItem& block) const;
     // The state of the text `item`: a marked translation has a problem when the rendered device
-    // font is missing one of its characters, or its special codes differ from the default text's.
+    // font is missing one of its characters, its special codes differ from the default text's, or
+    // it is wider than MaxWidth.
     TextState StateOf(const BlockItem& item) const;
+    // How the current definition fits the device as the boxes show it, `marked` being the box's
+    // Translated mark: what TooWide, MissingGlyph and SpecialCodes are made of. Nothing when no
+    // definition is current or no device font is rendered.
+    std::optional<DeviceFit> FitOfCurrent(bool marked) const;
+    // Whether `text` has a character that the rendered device font has no glyph for because it was
+    // rendered before the character was typed: rendering again makes the preview and the width
+    // right. False while no device font is rendered.
+    bool NeedsRenderingFor(std::u16string_view text) const;
 
 private:
     // Runs `replace`, which replaces or empties the table and the tree, with the views told.

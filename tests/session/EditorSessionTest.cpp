@@ -192,6 +192,38 @@ TEST_F(EditorSessionTest, ATranslatedTextHasAProblemOnceTheDeviceFontLacksOneOfI
     EXPECT_EQ(session.StateOf(*Item(0, 0)), TextState::Translated);
     close.Translated = 0;
     EXPECT_EQ(session.StateOf(*Item(0, 1)), TextState::Untranslated);
+
+    // A file's maximum width makes a wider marked translation a problem too.
+    session.ShowItem(Item(0, 0));
+    const int width = session.FitOfCurrent(true)->Width;
+    ASSERT_GT(width, 0);
+    session.MaxWidth = width;
+    EXPECT_EQ(session.StateOf(*Item(0, 0)), TextState::Translated);
+    session.MaxWidth = width - 1;
+    EXPECT_EQ(session.StateOf(*Item(0, 0)), TextState::TranslatedWithProblem);
+}
+
+TEST_F(EditorSessionTest, TheCurrentTextFitsTheDeviceAsItsBoxesShowIt)
+{
+    EXPECT_FALSE(session.FitOfCurrent(true)); // nothing shown
+    session.ShowItem(Item(0, 1));
+    EXPECT_FALSE(session.FitOfCurrent(true)); // no device font
+    ASSERT_TRUE(session.RenderFont(OpenFontArgument(kDejaVuSans)));
+    // Typed and not yet marked in the table: the box's mark decides which text the device shows.
+    session.Current()->Translation = u"Schließen 關";
+    const DeviceFit typed = *session.FitOfCurrent(true);
+    EXPECT_EQ(typed.Missing, std::vector<char16_t>{u'\u95DC'});
+    EXPECT_EQ(typed.SpecialCodes, (std::vector<SpecialCodeCount>{{u'\u0007', 0, 1}}));
+    const DeviceFit unmarked = *session.FitOfCurrent(false);
+    EXPECT_TRUE(unmarked.Missing.empty() && unmarked.SpecialCodes.empty());
+    EXPECT_EQ(session.Current()->Translated, 0u);
+    // "ß" came after the rendering: the width counts it once the font is rendered again.
+    EXPECT_TRUE(session.NeedsRenderingFor(session.Current()->Translation));
+    EXPECT_FALSE(session.NeedsRenderingFor(u"Close\r\n\u0007\u25A1\uFFFC"));
+    ASSERT_TRUE(session.RenderFont(OpenFontArgument(kDejaVuSans), session.Current()->Translation));
+    EXPECT_FALSE(session.NeedsRenderingFor(session.Current()->Translation));
+    EXPECT_GT(session.FitOfCurrent(true)->Width, typed.Width);
+    EXPECT_LT(unmarked.Width, typed.Width);
 }
 
 TEST_F(EditorSessionTest, ExportIsRefusedWithoutAFontAndTrimsWhatItExports)
