@@ -161,15 +161,35 @@ MergeOutcome EditorSession::Merge(const std::filesystem::path& other)
 
         // Merged into copies first: should memory run out, the loaded table and tree stay whole.
         // Taking the result over then cannot fail.
-        BlockTree mergedTree;
-        DefinitionTable mergedTable = Document.Table;
-        const MergeSummary summary = MergeDefinitions(mergedTree, mergedTable, ScratchTree, otherTable);
-        ReplacingTree([&] {
-            Document.Tree = std::move(mergedTree);
-            swap(Document.Table, mergedTable);
-        });
+        DocumentContent merged{BlockTree(), Document.Table};
+        const MergeSummary summary = MergeDefinitions(merged.Tree, merged.Table, ScratchTree, otherTable);
+        SwapContent(merged);
+        ReplacedByMerge = std::move(merged);
         outcome.Value = summary;
         return outcome;
+    });
+}
+
+TranslationState EditorSession::TranslationOf(std::uint16_t index) const
+{
+    const auto found = Document.Table.Definitions.find(index);
+    if (found == Document.Table.Definitions.end())
+        return {};
+    return {found->second.Translation, found->second.Translated};
+}
+
+void EditorSession::SetTranslation(std::uint16_t index, TranslationState state)
+{
+    StringDefinition& definition = Document.Table.FindOrAddDefinition(index);
+    definition.Translation = std::move(state.Translation);
+    definition.Translated = state.Translated;
+}
+
+void EditorSession::SwapContent(DocumentContent& content)
+{
+    ReplacingTree([&] {
+        std::swap(Document.Tree, content.Tree);
+        swap(Document.Table, content.Table);
     });
 }
 
@@ -250,21 +270,42 @@ Outcome<bool> EditorSession::GenerateSources(const std::filesystem::path& direct
     });
 }
 
-Outcome<bool> EditorSession::Move(BlockItem& item, MoveKind kind)
+Outcome<bool> EditorSession::MoveTo(BlockItem& item, BlockItem* parent, std::size_t row)
 {
     return Guarded<bool>([&] {
-        const std::optional<MoveTarget> target = FindMoveTarget(Document.Tree, item, kind);
-        if (!target)
-            return Outcome<bool>{false, {}};
         // The one step that can fail comes before the views hear anything.
-        Document.Tree.ReserveChild(target->Parent);
+        Document.Tree.ReserveChild(parent);
         if (TreeViews)
-            TreeViews->ItemAboutToMove(item, target->Parent, target->Row);
-        Document.Tree.Move(item, target->Parent, target->Row);
+            TreeViews->ItemAboutToMove(item, parent, row);
+        Document.Tree.Move(item, parent, row);
         if (TreeViews)
             TreeViews->ItemMoved();
         return Outcome<bool>{true, {}};
     });
+}
+
+Outcome<bool> EditorSession::Move(BlockItem& item, MoveKind kind)
+{
+    const std::optional<MoveTarget> target = FindMoveTarget(Document.Tree, item, kind);
+    if (!target)
+        return Outcome<bool>{false, {}};
+    return MoveTo(item, target->Parent, target->Row);
+}
+
+Outcome<bool> EditorSession::MoveBack(BlockItem& item, TreePlace place)
+{
+    // The parent must still hold the row, and must not lie inside the item's own subtree.
+    for (const BlockItem* above = place.Parent; above; above = above->Parent()) {
+        if (above == &item)
+            return Outcome<bool>{false, {}};
+    }
+    const bool sameParent = item.Parent() == place.Parent;
+    const std::size_t rows = Document.Tree.ChildCount(place.Parent) - (sameParent ? 1 : 0);
+    if (place.Row > rows)
+        return Outcome<bool>{false, {}};
+    // A row further down the same parent is counted while the item still stands above it.
+    const std::size_t row = sameParent && item.Row() < place.Row ? place.Row + 1 : place.Row;
+    return MoveTo(item, place.Parent, row);
 }
 
 BlockItem* EditorSession::NextText(const BlockItem* from, bool onlyUntranslated)

@@ -77,6 +77,29 @@ enum class TextState
     TranslatedWithProblem,
 };
 
+// A definition's translation with its Translated mark: what an edit changes.
+struct TranslationState
+{
+    std::u16string Translation;
+    std::uint32_t Translated = 0;
+
+    bool operator==(const TranslationState&) const = default;
+};
+
+// Where an item stands: its parent (nullptr: the top level) and its row among the parent's children.
+struct TreePlace
+{
+    BlockItem* Parent = nullptr;
+    std::size_t Row = 0;
+};
+
+// A document's tree with its table, as a merge replaces them.
+struct DocumentContent
+{
+    BlockTree Tree;
+    DefinitionTable Table;
+};
+
 // How a session's operation ended for a merge: the summary, or nothing when it was refused.
 using MergeOutcome = Outcome<std::optional<MergeSummary>>;
 
@@ -121,6 +144,15 @@ public:
     // another name of it counts), a file not read completely, a file of an older firmware version.
     MergeOutcome Merge(const std::filesystem::path& other);
 
+    // The translation and mark of the definition `index` (none: an empty, unmarked one).
+    TranslationState TranslationOf(std::uint16_t index) const;
+    // Sets the translation and mark of the definition `index`, adding it when the table has none.
+    void SetTranslation(std::uint16_t index, TranslationState state);
+    // What the last merge replaced, so that it can be put back with SwapContent.
+    DocumentContent ReplacedByMerge;
+    // Swaps the document's tree and table with `content`, the views told as for a reload.
+    void SwapContent(DocumentContent& content);
+
     // Stores every translation in use as the device shows it (see TrimTranslationInUse).
     void TrimTranslationsInUse();
     // Every code point that the texts of the table and `extraText` need a glyph for.
@@ -152,6 +184,10 @@ public:
     // The next text after `from` in tree order (from the start when `from` is nullptr), going round
     // once, so that `from` itself comes last; with `onlyUntranslated` only texts whose definition
     // is not marked translated count. Nothing when there is none.
+    // Moves `item` with its subtree back to `place`, where it stood before a move, the listener
+    // told. False, with nothing changed, when `place` is no longer there.
+    Outcome<bool> MoveBack(BlockItem& item, TreePlace place);
+
     BlockItem* NextText(const BlockItem* from, bool onlyUntranslated);
 
     // Whether the definition of the text `item` is marked translated; a text without a definition
@@ -177,6 +213,8 @@ private:
     // Runs `replace`, which replaces or empties the table and the tree, with the views told.
     template <typename Replace> auto ReplacingTree(Replace replace);
     Outcome<LoadOutcome> Read(const std::filesystem::path* path);
+    // Moves `item` to `row` among the children of `parent`, `row` counted as BlockTree::Move does.
+    Outcome<bool> MoveTo(BlockItem& item, BlockItem* parent, std::size_t row);
 
     StringDefinition* CurrentDefinition = nullptr;
     TreeListener* TreeViews = nullptr;

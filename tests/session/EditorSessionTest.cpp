@@ -141,6 +141,14 @@ TEST_F(EditorSessionTest, MergeRefusesTheSameFileByAnyNameOlderFilesAndIncomplet
     EXPECT_EQ(session.Current(), nullptr);
     EXPECT_EQ(views.Told, (Calls{"replacing", "replaced"}));
     EXPECT_EQ(scratchViews.Told, (Calls{"replacing", "replaced"}));
+
+    // What the merge replaced can be swapped back, with the same items, and in again.
+    const BlockItem* open = session.ReplacedByMerge.Tree.TopLevel(0)->Child(0);
+    session.SwapContent(session.ReplacedByMerge);
+    EXPECT_EQ(Item(0, 0), open);
+    EXPECT_EQ(session.Document.Table.Definitions.at(2).DefaultText, u"Close");
+    session.SwapContent(session.ReplacedByMerge);
+    EXPECT_EQ(session.Document.Table.Definitions.at(2).DefaultText, u"Quit");
 }
 
 TEST_F(EditorSessionTest, MovesKeepTheItemAndTellTheViewsWhereItGoes)
@@ -154,6 +162,18 @@ TEST_F(EditorSessionTest, MovesKeepTheItemAndTellTheViewsWhereItGoes)
     EXPECT_FALSE(*session.Move(*Item(0), MoveKind::Out).Value);
     // Down counts the row while the item still stands in its place: after the next sibling.
     EXPECT_EQ(views.Told, (Calls{"CLOSE->Menu 0", "moved", "CLOSE->Menu 2", "moved", "CLOSE->2", "moved"}));
+
+    // Back to where a move took it from: further down the same parent, up, into another parent.
+    views.Told.clear();
+    EXPECT_TRUE(*session.MoveBack(*close, TreePlace{nullptr, 0}).Value);
+    EXPECT_TRUE(*session.MoveBack(*close, TreePlace{nullptr, 2}).Value);
+    EXPECT_TRUE(*session.MoveBack(*close, TreePlace{Item(0), 1}).Value);
+    EXPECT_EQ(Item(0, 1), close);
+    EXPECT_EQ(views.Told, (Calls{"CLOSE->0", "moved", "CLOSE->3", "moved", "CLOSE->Menu 1", "moved"}));
+    // A place that is gone, or inside the item itself, changes nothing.
+    EXPECT_FALSE(*session.MoveBack(*close, TreePlace{Item(0), 3}).Value);
+    EXPECT_FALSE(*session.MoveBack(*Item(0), TreePlace{Item(0, 0), 0}).Value);
+    EXPECT_EQ(views.Told.size(), 6u);
 }
 
 TEST_F(EditorSessionTest, NextTextGoesRoundOnceAndCanSkipTranslatedTexts)
