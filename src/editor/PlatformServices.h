@@ -84,6 +84,20 @@ public:
     // Runs `commandLine` through the system's command interpreter and returns its exit status, or
     // -1 when it could not be started.
     virtual int RunCommand(const QString& commandLine) = 0;
+
+    // The widest text in device pixels that the user allowed for the definition file `path`, as
+    // last stored; nothing when none was. A platform without settings remembers nothing.
+    virtual std::optional<int> StoredMaxWidth(const QString& path)
+    {
+        (void)path;
+        return std::nullopt;
+    }
+    // Remembers `maxWidth` (nothing: no maximum) for the file `path` from now on.
+    virtual void StoreMaxWidth(const QString& path, std::optional<int> maxWidth)
+    {
+        (void)path;
+        (void)maxWidth;
+    }
 };
 
 } // namespace orv

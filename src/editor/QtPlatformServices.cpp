@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSettings>
 
 namespace orv {
 
@@ -123,6 +124,38 @@ Result<void> QtPlatformServices::SetClipboardText(const QString& text)
 int QtPlatformServices::RunCommand(const QString& commandLine)
 {
     return QProcess::execute(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), commandLine});
+}
+
+namespace {
+
+// The settings key of a file's maximum width: one group, with the path escaped so that its slashes
+// make no groups of their own.
+QString MaxWidthKey(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString canonical = file.canonicalFilePath();
+    const QString name = canonical.isEmpty() ? file.absoluteFilePath() : canonical;
+    return QStringLiteral("MaxWidth/") + QString::fromLatin1(name.toUtf8().toPercentEncoding());
+}
+
+} // namespace
+
+std::optional<int> QtPlatformServices::StoredMaxWidth(const QString& path)
+{
+    bool valid = false;
+    const int width = QSettings().value(MaxWidthKey(path)).toInt(&valid);
+    if (!valid || width <= 0)
+        return std::nullopt;
+    return width;
+}
+
+void QtPlatformServices::StoreMaxWidth(const QString& path, std::optional<int> maxWidth)
+{
+    QSettings settings;
+    if (maxWidth)
+        settings.setValue(MaxWidthKey(path), *maxWidth);
+    else
+        settings.remove(MaxWidthKey(path));
 }
 
 } // namespace orv

@@ -16,6 +16,9 @@ public:
     MessageAnswer ShowMessage(QWidget* owner, const Message& message) override;
     Result<void> SetClipboardText(const QString& text) override;
     int RunCommand(const QString& commandLine) override;
+    // In the user's settings of the editor, under the file's canonical path.
+    std::optional<int> StoredMaxWidth(const QString& path) override;
+    void StoreMaxWidth(const QString& path, std::optional<int> maxWidth) override;
 };
 
 } // namespace orv

@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProgramName));
+    QApplication::setOrganizationName(QStringLiteral("Orvane")); // where the settings are kept
     // No display name: on X11 and Wayland, Qt would append it to every window title.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kProgramName));
     QApplication::setWindowIcon(ApplicationIcon());

@@ -6,6 +6,7 @@
 // command lines are recorded.
 
 #include <deque>
+#include <map>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -83,6 +84,19 @@ public:
         Commands.push_back(commandLine);
         return 0;
     }
+    std::optional<int> StoredMaxWidth(const QString& path) override
+    {
+        const auto found = MaxWidths.find(path);
+        return found == MaxWidths.end() ? std::nullopt : std::optional<int>(found->second);
+    }
+    void StoreMaxWidth(const QString& path, std::optional<int> maxWidth) override
+    {
+        if (maxWidth)
+            MaxWidths[path] = *maxWidth;
+        else
+            MaxWidths.erase(path);
+    }
+    std::map<QString, int> MaxWidths; // the maximum widths stored, by the path as given
 
 private:
     template <typename Answer> Answer Take(std::deque<Answer>& answers)
