@@ -1,9 +1,11 @@
 // Speed of the editor window on large files, measured on the real widgets (offscreen unless a
 // platform is named): opening 65,536 definitions until the tree is painted, "Next to be
-// translated" over 65,536 items, a keystroke in a 1,023-character translation with the preview, and
-// the progress count of a block over all texts.
+// translated" over 65,536 items, a keystroke in a 1,023-character translation with the preview and
+// the device check under it, the progress count of a block over all texts, and the filter line over
+// all texts in the session and in the window.
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
@@ -13,9 +15,10 @@
 #include <benchmark/benchmark.h>
 
 #include "base/FileIo.h"
-#include "editor/BlockTreeModel.h"
 #include "editor/MainWindow.h"
 #include "editor/TextBox.h"
+#include "editor/TreeFilterModel.h"
+#include "session/TextFilter.h"
 #include "store/DefinitionFile.h"
 
 namespace orv {
@@ -178,6 +181,64 @@ void ProgressOfOneBlockOverAllTexts(benchmark::State& state)
 }
 BENCHMARK(ProgressOfOneBlockOverAllTexts)->Unit(benchmark::kMicrosecond);
 
+// One keystroke in the filter line over 65,536 definitions in blocks of 256 texts, every other one
+// translated: a query that few texts match (argument 0) and one that every text matches (1).
+void FilterKeystrokeOverAllTexts(benchmark::State& state)
+{
+    EditorSession session;
+    BlockItem* block = nullptr;
+    for (int index = 0; index < kDefinitionCount; ++index) {
+        const std::string number = std::to_string(index);
+        session.Document.Table.Definitions[static_cast<std::uint16_t>(index)] =
+            StringDefinition{static_cast<std::uint16_t>(index),
+                             Ascii("TEXT_" + number),
+                             Ascii("Default text number " + number),
+                             Ascii("Uebersetzung Nummer " + number),
+                             index % 2 == 0 ? 1u : 0u,
+                             Ascii("Description of text " + number)};
+        if (index == 0)
+            continue;
+        if (!block || block->ChildCount() == kBlockSize)
+            block = &session.Document.Tree.Append(nullptr, Ascii("Block " + number), 0);
+        session.Document.Tree.Append(block, Ascii("TEXT_" + number), static_cast<std::uint32_t>(index));
+    }
+    const bool common = state.range(0) != 0;
+    const TextFilter filter{common ? u"text" : u"nummer 4711", StateFilter::All};
+    state.SetLabel(common ? "\"text\"" : "\"nummer 4711\"");
+    std::size_t matching = 0;
+    for (auto _ : state) {
+        const TreeFilterResult result = FilterTree(session, filter);
+        matching = result.MatchingTexts();
+        benchmark::DoNotOptimize(result);
+    }
+    // 4711 and 47110 to 47119; every text.
+    if (matching != (common ? kDefinitionCount - 1u : 11u))
+        state.SkipWithError("wrong matches");
+}
+BENCHMARK(FilterKeystrokeOverAllTexts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same keystroke in the window's filter line, with the tree filtered, opened to show what was
+// found and painted: the last letter of a query that few texts match (argument 0) typed and taken
+// back, or of one that every text matches (1).
+void FilterKeystrokeInTheWindow(benchmark::State& state)
+{
+    const fs::path path = WriteLargeFile(BenchDirectory() / "filter.strdef", 0);
+    OpenWindow open(path);
+    auto* filter = open.Window.findChild<QLineEdit*>("filterBox");
+    const bool common = state.range(0) != 0;
+    filter->setText(common ? QStringLiteral("uebersetzung") : QStringLiteral("nummer 471"));
+    filter->setFocus();
+    QApplication::processEvents();
+    bool typed = false;
+    for (auto _ : state) {
+        QTest::keyClick(filter, typed ? Qt::Key_Backspace : (common ? Qt::Key_Space : Qt::Key_1));
+        typed = !typed;
+        QApplication::processEvents();
+    }
+    state.SetLabel(common ? "every text" : "11 or 111 texts");
+}
+BENCHMARK(FilterKeystrokeInTheWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // Glyphs for printable ASCII, 6 x 9 pixels of grey, advance 7: enough ink to make the preview
 // work like a real font does.
 RenderedFont AsciiFont()
@@ -194,6 +255,7 @@ void KeystrokeInALongTranslation(benchmark::State& state)
     const fs::path path = WriteLargeFile(BenchDirectory() / "keystroke.strdef", 0);
     OpenWindow open(path);
     open.Window.setDeviceFont(AsciiFont());
+    open.Window.session().MaxWidth = 200; // the device check under the preview measures it too
     // Text 1 gets a long translation with some line breaks, marked, so that the preview shows it.
     std::u16string text;
     while (text.size() < kLongTextLength)

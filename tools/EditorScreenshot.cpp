@@ -3,8 +3,10 @@
 //
 //   editor_screenshot FILE.strdef OUTPUT_DIRECTORY [LABEL]
 //     the window with the file open and a text selected (editor.png), the same after "Choose Font"
-//     with DejaVu Sans (editor-preview.png, and zoomed in editor-zoomed.png), the About box and the
-//     icon. LABEL names the tree item to select (default: the first text that has a line break).
+//     with DejaVu Sans (editor-preview.png, and zoomed in editor-zoomed.png), the device check of
+//     the text over a maximum of 100 pixels with a character the face lacks (editor-check.png), the
+//     untranslated texts found by "alarm" (editor-filter.png), the About box and the icon. LABEL names the
+//     tree item to select (default: the first text that has a line break).
 //
 //   editor_screenshot --font-samples OUTPUT_DIRECTORY
 //     German and Cyrillic texts in the preview after "Choose Font" with DejaVu Sans, normal and
@@ -14,9 +16,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
@@ -24,9 +29,10 @@
 #include <vector>
 
 #include "editor/AboutDialog.h"
-#include "editor/BlockTreeModel.h"
 #include "editor/MainWindow.h"
 #include "editor/PreviewWidget.h"
+#include "editor/TextBox.h"
+#include "editor/TreeFilterModel.h"
 #include "store/DefinitionFile.h"
 
 namespace orv {
@@ -105,6 +111,23 @@ int WindowPictures(const QString& file, const QDir& output, const QString& label
     zoomed->click();
     QTest::qWait(50);
     const bool zoomedSaved = window.grab().save(output.filePath(QStringLiteral("editor-zoomed.png")));
+    zoomed->click();
+
+    // The device check with a maximum below the text's width and a character the face lacks.
+    window.findChild<QSpinBox*>("maxWidthBox")->setValue(100);
+    auto* translation = window.findChild<TextBox*>("translationBox");
+    translation->setFocus();
+    translation->moveCursor(QTextCursor::End);
+    translation->insertPlainText(QStringLiteral(" \u4E2D"));
+    QTest::qWait(50);
+    const bool checkSaved = window.grab().save(output.filePath(QStringLiteral("editor-check.png")));
+    // Opening the file again loses the typing; the filter then finds the untranslated alarms.
+    window.reloadFile();
+    window.findChild<QLineEdit*>("filterBox")->setText(QStringLiteral("alarm"));
+    window.findChild<QComboBox*>("stateFilterList")->setCurrentIndex(1);
+    QTest::qWait(50);
+    const bool filterSaved = window.grab().save(output.filePath(QStringLiteral("editor-filter.png")));
+    window.findChild<QSpinBox*>("maxWidthBox")->setValue(0);
 
     AboutDialog about(window.windowIcon(),
                       QStringLiteral("%1.%2").arg(kEditorVersionMajor).arg(kEditorVersionMinor),
@@ -113,7 +136,8 @@ int WindowPictures(const QString& file, const QDir& output, const QString& label
     QTest::qWait(100);
     const bool aboutSaved = about.grab().save(output.filePath(QStringLiteral("about.png")));
     const bool iconSaved = window.windowIcon().pixmap(256).save(output.filePath(QStringLiteral("icon.png")));
-    return windowSaved && previewSaved && zoomedSaved && aboutSaved && iconSaved && platform.MessageCount == 0
+    return windowSaved && previewSaved && zoomedSaved && checkSaved && filterSaved && aboutSaved &&
+                   iconSaved && platform.MessageCount == 0
                ? 0
                : 1;
 }

@@ -11,14 +11,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QUndoStack>
 #include <limits>
 #include <new>
 
 #include "base/FileIo.h"
+#include "base/Text.h"
 #include "editor/AboutDialog.h"
 #include "editor/ApplicationIcon.h"
 #include "editor/BlockTreeModel.h"
@@ -26,6 +31,7 @@
 #include "editor/ControlLayout.h"
 #include "editor/PreviewWidget.h"
 #include "editor/TextBox.h"
+#include "editor/TreeFilterModel.h"
 #include "font/CharacterSet.h"
 #include "font/FreeTypeRasteriser.h"
 #include "font/PreviewCanvas.h"
@@ -33,15 +39,17 @@
 #include "output/FontTextExport.h"
 #include "output/OutputMessages.h"
 #include "output/SourceGeneration.h"
+#include "output/TextChecks.h"
+#include "session/TextFilter.h"
 #include "store/DefinitionMerge.h"
 
 namespace orv {
 
 namespace {
 
-// The dialog's size in dialog units, and its font.
+// The size of the controls' area at its smallest in dialog units, and the dialog's font.
 constexpr int kDialogWidth = 464;
-constexpr int kDialogHeight = 249;
+constexpr int kDialogHeight = 249 + kFilterBand + kCheckBand;
 constexpr int kDialogFontPoints = 10;
 
 constexpr const char* kFileFilter = "String definition files (*.strdef)";
@@ -170,21 +178,29 @@ Message ToMessage(const Notice& notice)
 MainWindow::MainWindow(PlatformServices& services, QWidget* parent)
     : QDialog(parent), m_services(services), m_previewZoom(kNormalZoom)
 {
-    // A fixed-size window with a minimise box and no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     // Arial, which fontconfig maps to its metric twin Liberation Sans where Arial is missing.
     QFont dialogFont;
     dialogFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     dialogFont.setPointSize(kDialogFontPoints);
     setFont(dialogFont);
     m_units = DialogUnits::FromFont(font());
-    setFixedSize(m_units.Size(kDialogWidth, kDialogHeight));
     setWindowIcon(ApplicationIcon());
+    m_undoStack = new QUndoStack(this);
 
     createControls();
     connectControls();
+    createMenus();
+    // The controls at their places in the table, with the menu bar above and the status line below.
+    const QSize controls = m_units.Size(kDialogWidth, kDialogHeight);
+    m_leastSize = QSize(controls.width(), controls.height() + m_menuBar->sizeHint().height() +
+                                              m_statusBar->sizeHint().height());
+    setMinimumSize(m_leastSize);
+    resize(m_leastSize);
+    placeControls();
     updateTitle();
+    updateStatus();
 }
 
 MainWindow::~MainWindow()
@@ -230,6 +246,8 @@ QWidget* MainWindow::createControl(const ControlEntry& entry)
         return new QComboBox(this);
     case ControlKind::Preview:
         return new PreviewWidget(this);
+    case ControlKind::SpinBox:
+        return new QSpinBox(this);
     }
     return nullptr;
 }
@@ -246,14 +264,6 @@ void MainWindow::createControls()
     for (const ControlEntry& entry : kControls) {
         QWidget* widget = createControl(entry);
         widget->setObjectName(QLatin1String(entry.Name));
-        const QRect place = m_units.Rect(entry.X, entry.Y, entry.Width, entry.Height);
-        widget->setGeometry(place);
-        if (entry.Flags & kCentred) {
-            // A check box centres its box and caption together in its place.
-            const int boxWidth = std::min(place.width(), widget->sizeHint().width());
-            widget->setGeometry(place.x() + (place.width() - boxWidth) / 2, place.y(), boxWidth,
-                                place.height());
-        }
         if (entry.Flags & kStartsDisabled)
             widget->setEnabled(false);
         if (entry.Flags & kNeverShown) {
@@ -266,7 +276,8 @@ void MainWindow::createControls()
     m_definitionsModel = new BlockTreeModel(m_session.Document.Tree, this);
     m_definitionsTree = control<QTreeView>("definitionsTree");
     m_definitionsModel->SetProgressSource(&m_session);
-    m_definitionsTree->setModel(m_definitionsModel);
+    m_filterModel = new TreeFilterModel(*m_definitionsModel, this);
+    m_definitionsTree->setModel(m_filterModel);
     control<QLabel>("indexLabel")->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_indexBox = control<QLineEdit>("indexBox");
     m_indexBox->setReadOnly(true);
@@ -297,6 +308,70 @@ void MainWindow::createControls()
     m_scratchView = control<QTreeView>("scratchTree");
     m_scratchView->setModel(m_scratchModel);
     m_session.SetTreeListeners(m_definitionsModel, m_scratchModel);
+
+    m_filterBox = control<QLineEdit>("filterBox");
+    m_filterBox->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
+    m_filterBox->setClearButtonEnabled(true);
+    m_filterBox->setToolTip(
+        QStringLiteral("Shows the texts whose index, identifier, default text, translation or "
+                       "description hold what is typed here (Ctrl+F)"));
+    m_filterBox->installEventFilter(this);
+    m_stateFilterList = control<QComboBox>("stateFilterList");
+    // In the order of StateFilter.
+    m_stateFilterList->addItems({QStringLiteral("All"), QStringLiteral("Untranslated"),
+                                 QStringLiteral("With problems"), QStringLiteral("Translated")});
+    m_stateFilterList->setToolTip(QStringLiteral("Shows only the texts in this state"));
+    m_widthLabel = control<QLabel>("widthLabel");
+    m_widthLabel->setToolTip(QStringLiteral("The width of the text on the device, and the most allowed"));
+    m_maxWidthBox = control<QSpinBox>("maxWidthBox");
+    m_maxWidthBox->setRange(0, 9999);
+    m_maxWidthBox->setSpecialValueText(QStringLiteral("no max."));
+    m_maxWidthBox->setPrefix(QStringLiteral("max. "));
+    m_maxWidthBox->setToolTip(QStringLiteral("The widest text the device shows in this file, in pixels"));
+    m_deviceCheckLabel = control<QLabel>("deviceCheckLabel");
+    m_deviceCheckLabel->setWordWrap(true);
+    m_deviceCheckLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_menuBar = new QMenuBar(this);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(true);
+}
+
+void MainWindow::placeControls()
+{
+    const int top = m_menuBar->sizeHint().height();
+    const int extraWidth = std::max(0, width() - m_leastSize.width());
+    const int extraHeight = std::max(0, height() - m_leastSize.height());
+    m_menuBar->setGeometry(0, 0, width(), top);
+    const int statusHeight = m_statusBar->sizeHint().height();
+    m_statusBar->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    for (const ControlEntry& entry : kControls) {
+        if (entry.Flags & kNeverShown || entry.Width == 0)
+            continue;
+        QWidget* widget = control<QWidget>(entry.Name);
+        // The bottom row keeps below the device check; what is deep enough to reach it grows.
+        const int lower = entry.Flags & kMovesDown ? kCheckBand : 0;
+        const int deeper = entry.Flags & kDeepens ? kCheckBand : 0;
+        QRect place =
+            m_units.Rect(entry.X, entry.Y + kFilterBand + lower, entry.Width, entry.Height + deeper);
+        place.translate(entry.Flags & kMovesRight ? extraWidth : 0,
+                        top + (entry.Flags & kMovesDown ? extraHeight : 0));
+        place.setWidth(place.width() + (entry.Flags & kWidens ? extraWidth : 0));
+        place.setHeight(place.height() + (entry.Flags & kDeepens ? extraHeight : 0));
+        if (entry.Flags & kCentred) {
+            // A check box centres its box and caption together in its place.
+            const int boxWidth = std::min(place.width(), widget->sizeHint().width());
+            place = QRect(place.x() + (place.width() - boxWidth) / 2, place.y(), boxWidth, place.height());
+        }
+        widget->setGeometry(place);
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (m_menuBar)
+        placeControls();
 }
 
 template <typename Handler> auto MainWindow::guarded(Handler handler)
@@ -313,7 +388,7 @@ template <typename Handler> auto MainWindow::guarded(Handler handler)
 namespace {
 
 // The keys of the buttons and check boxes, shown in their tooltips and listed with the About box.
-// Ctrl+F stays free for finding, Ctrl+Z and Ctrl+Shift+Z for undoing.
+// Ctrl+F is the filter line's, Ctrl+Z and Ctrl+Shift+Z are undo's and redo's.
 struct ButtonShortcut
 {
     const char* Name;
@@ -335,6 +410,8 @@ constexpr ButtonShortcut kButtonShortcuts[] = {
 };
 
 constexpr const char* kMarkAndNextKeys = "Ctrl+Return";
+// Redo's key on every desktop, also where the platform's own is Ctrl+Y.
+constexpr const char* kRedoKeys = "Ctrl+Shift+Z";
 
 } // namespace
 
@@ -346,9 +423,71 @@ QList<QPair<QString, QString>> MainWindow::shortcuts()
                      QString::fromLatin1(shortcut.Action)});
     list.append({QKeySequence(QLatin1String(kMarkAndNextKeys)).toString(QKeySequence::NativeText),
                  QStringLiteral("Mark translated, then next to be translated")});
+    for (const auto& [keys, action] :
+         {std::pair{"Ctrl+F", "Filter the texts"},
+          std::pair{"Ctrl+Z", "Undo the last change of a text or the tree"}, std::pair{kRedoKeys, "Redo it"}})
+        list.append({QKeySequence(QLatin1String(keys)).toString(QKeySequence::NativeText),
+                     QString::fromLatin1(action)});
     list.append({QKeySequence(Qt::Key_F1).toString(QKeySequence::NativeText),
                  QStringLiteral("About the editor, and these keys")});
     return list;
+}
+
+void MainWindow::createMenus()
+{
+    // The commands of the buttons are listed with their keys; the buttons keep the keys themselves,
+    // so the menus click them (nothing runs that the button would not).
+    const auto addButton = [this](QMenu* menu, const char* name, const QString& text) {
+        auto* button = control<QAbstractButton>(name);
+        const QString keys = button->shortcut().toString(QKeySequence::NativeText);
+        menu->addAction(keys.isEmpty() ? text : text + QLatin1Char('\t') + keys, button,
+                        &QAbstractButton::click);
+    };
+    QMenu* file = m_menuBar->addMenu(QStringLiteral("&File"));
+    addButton(file, "openButton", QStringLiteral("&Open..."));
+    addButton(file, "mergeButton", QStringLiteral("&Merge..."));
+    addButton(file, "exportWithFontButton", QStringLiteral("&Export with font..."));
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
+
+    QMenu* edit = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    QAction* undoAction =
+        edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this, guarded(&MainWindow::undo));
+    QAction* redoAction = edit->addAction(QStringLiteral("&Redo"), QKeySequence(QLatin1String(kRedoKeys)),
+                                          this, guarded(&MainWindow::redo));
+    undoAction->setEnabled(false);
+    redoAction->setEnabled(false);
+    connect(m_undoStack, &QUndoStack::canUndoChanged, undoAction, &QAction::setEnabled);
+    connect(m_undoStack, &QUndoStack::canRedoChanged, redoAction, &QAction::setEnabled);
+    connect(m_undoStack, &QUndoStack::undoTextChanged, undoAction,
+            [undoAction](const QString& text) { undoAction->setText(QStringLiteral("&Undo %1").arg(text)); });
+    connect(m_undoStack, &QUndoStack::redoTextChanged, redoAction,
+            [redoAction](const QString& text) { redoAction->setText(QStringLiteral("&Redo %1").arg(text)); });
+    edit->addSeparator();
+    addButton(edit, "copyDefaultTextButton", QStringLiteral("&Copy the default text"));
+    addButton(edit, "insertButton", QStringLiteral("&Insert the special character"));
+    addButton(edit, "translatedBox", QStringLiteral("&Translated"));
+    edit->addSeparator();
+    edit->addAction(QStringLiteral("&Find..."), QKeySequence::Find, this, &MainWindow::findText);
+    edit->addAction(QStringLiteral("&Maximum width..."), this, [this] {
+        m_maxWidthBox->setFocus();
+        m_maxWidthBox->selectAll();
+    });
+
+    QMenu* go = m_menuBar->addMenu(QStringLiteral("&Go"));
+    addButton(go, "nextButton", QStringLiteral("&Next"));
+    addButton(go, "nextToBeTranslatedButton", QStringLiteral("Next to be &translated"));
+    go->addAction(QStringLiteral("&Mark translated, then next\t%1")
+                      .arg(QKeySequence(QLatin1String(kMarkAndNextKeys)).toString(QKeySequence::NativeText)),
+                  this, guarded(&MainWindow::markTranslatedAndGoOn));
+
+    QMenu* font = m_menuBar->addMenu(QStringLiteral("F&ont"));
+    addButton(font, "chooseFontButton", QStringLiteral("&Choose Font..."));
+    addButton(font, "zoomedBox", QStringLiteral("&Zoomed preview"));
+
+    QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About the editor...\t%1").arg(QKeySequence(Qt::Key_F1).toString()), this,
+                    guarded(&MainWindow::showAbout));
 }
 
 void MainWindow::connectControls()
@@ -406,6 +545,15 @@ void MainWindow::connectControls()
         auto* markAndNext = new QShortcut(keys, this);
         connect(markAndNext, &QShortcut::activated, this, guarded(&MainWindow::markTranslatedAndGoOn));
     }
+    connect(m_filterBox, &QLineEdit::textChanged, this, guarded(&MainWindow::applyFilter));
+    connect(m_stateFilterList, &QComboBox::currentIndexChanged, this, guarded(&MainWindow::applyFilter));
+    connect(m_maxWidthBox, &QSpinBox::valueChanged, this, [this](int value) {
+        try {
+            onMaxWidthChanged(value);
+        } catch (const std::exception& failure) {
+            reportFailure(failure);
+        }
+    });
 }
 
 void MainWindow::updateTitle()
@@ -433,7 +581,7 @@ template <typename Load> bool MainWindow::showLoad(Load load)
     std::vector<const BlockItem*> expanded;
     for (const BlockItem* item = m_session.Document.Tree.FirstTopLevel(); item;
          item = item->NextInDisplayOrder()) {
-        if (item->ChildCount() > 0 && m_definitionsTree->isExpanded(m_definitionsModel->IndexOf(item)))
+        if (item->ChildCount() > 0 && m_definitionsTree->isExpanded(viewIndexOf(item)))
             expanded.push_back(item);
     }
     const Outcome<LoadOutcome> outcome = load();
@@ -441,12 +589,16 @@ template <typename Load> bool MainWindow::showLoad(Load load)
         // The file could not be opened and nothing was read: the document is as it was, and so
         // is what the window shows.
         for (const BlockItem* item : expanded)
-            m_definitionsTree->expand(m_definitionsModel->IndexOf(item));
+            m_definitionsTree->expand(viewIndexOf(item));
         restoreSelection(selected);
         showError(outcome.Value.error());
         return false;
     }
     showNoDefinition();
+    // Steps of another table, or of this one before it was read again, cannot be undone here.
+    m_undoStack->clear();
+    loadMaxWidth();
+    applyFilter();
     if (outcome.Value->Status == ReadResult::ReadOk)
         m_treeLabel->setText(
             QString::fromStdString(ReaderLabelText(m_session.Document.Table.FirmwareVersion)));
@@ -478,17 +630,24 @@ bool MainWindow::saveDefinitionFile()
 void MainWindow::clearDefinitions()
 {
     m_session.Clear();
+    m_undoStack->clear();
     showNoDefinition();
+    applyFilter();
 }
 
 BlockItem* MainWindow::selectedItem() const
 {
-    return BlockTreeModel::ItemAt(m_definitionsTree->selectionModel()->currentIndex());
+    return m_filterModel->ItemAt(m_definitionsTree->selectionModel()->currentIndex());
+}
+
+QModelIndex MainWindow::viewIndexOf(const BlockItem* item) const
+{
+    return m_filterModel->IndexOf(item);
 }
 
 void MainWindow::selectItem(const BlockItem* item)
 {
-    const QModelIndex index = m_definitionsModel->IndexOf(item);
+    const QModelIndex index = viewIndexOf(item);
     m_definitionsTree->setCurrentIndex(index);
     m_definitionsTree->scrollTo(index);
 }
@@ -524,6 +683,7 @@ void MainWindow::showNoDefinition()
     m_translationBox->setStoredText({});
     m_translatedBox->setChecked(false);
     m_descriptionBox->setStoredText({});
+    updateDeviceCheck();
     m_indexBox->setText(QStringLiteral("-"));
 }
 
@@ -543,6 +703,8 @@ void MainWindow::showSelectedItem()
     m_indexBox->setEnabled(true);
     // Showing a blank translation clears its mark in the table: it is never in use.
     const StringDefinition& definition = *m_session.ShowItem(item);
+    m_shownItem = item;
+    m_shownState = {definition.Translation, definition.Translated};
     m_definitionsTree->viewport()->update();
     m_defaultTextBox->setStoredText(definition.DefaultText);
     m_identifierBox->setText(ToQString(definition.Identifier));
@@ -551,6 +713,9 @@ void MainWindow::showSelectedItem()
     m_descriptionBox->setStoredText(definition.Description);
     m_indexBox->setText(QString::fromStdString(IndexText(definition)));
     updatePreview();
+    // The text shown before stays in a filtered tree only while it is shown.
+    if (!m_filterModel->Result().ShowsEverything())
+        applyFilter();
 }
 
 void MainWindow::onTranslationEdited()
@@ -560,6 +725,14 @@ void MainWindow::onTranslationEdited()
     m_session.Current()->Translation = m_translationBox->storedText();
     // The box follows the blank rule at once; the table takes the mark on a click or a commit.
     m_translatedBox->setChecked(!IsBlank(m_session.Current()->Translation));
+    // A character typed since the font was rendered gets its glyph, so that the preview and the
+    // width under it are right. Should that fail, the font stays as it was.
+    const std::u16string& typed = m_session.Current()->Translation;
+    if (m_session.Font.IsChosen() && m_session.NeedsRenderingFor(typed)) {
+        RenderedFont before = m_session.DeviceFont;
+        if (!m_session.RenderFont(OpenChosenFont(m_session.Font), typed))
+            m_session.DeviceFont = std::move(before);
+    }
     updatePreview();
 }
 
@@ -569,8 +742,30 @@ void MainWindow::commitTranslationBox()
         return;
     m_session.Current()->Translation = m_translationBox->storedText();
     m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
+    recordTranslationStep();
+}
+
+void MainWindow::recordTranslationStep()
+{
+    StringDefinition* current = m_session.Current();
+    if (!current || !m_shownItem || m_applyingStep)
+        return;
+    TranslationState now{current->Translation, current->Translated};
+    if (now == m_shownState)
+        return;
+    m_undoStack->push(new TranslationStep(*this, *m_shownItem, m_shownState, now));
+    m_shownState = std::move(now);
+    showTableChanged();
+}
+
+void MainWindow::showTableChanged()
+{
     // The counts and states in the tree are read from the table as they are drawn.
     m_definitionsTree->viewport()->update();
+    if (!m_filterModel->Result().ShowsEverything())
+        applyFilter();
+    else
+        updateStatus();
 }
 
 void MainWindow::commitIdentifierBox()
@@ -585,15 +780,18 @@ void MainWindow::onTranslatedClicked()
     if (!m_session.Current())
         return;
     m_session.Current()->Translated = m_translatedBox->isChecked() ? 1 : 0;
-    m_definitionsTree->viewport()->update();
+    recordTranslationStep();
     updatePreview();
 }
 
 void MainWindow::copyDefaultText()
 {
-    // Only the box changes; the definition takes the text when the box is next edited or left.
-    if (m_session.Current())
-        m_translationBox->setStoredText(m_defaultTextBox->storedText());
+    if (!m_session.Current())
+        return;
+    m_translationBox->setStoredText(m_defaultTextBox->storedText());
+    // The definition takes the copy at once, as one step to undo; the mark stays as the box shows it.
+    commitTranslationBox();
+    updatePreview();
 }
 
 void MainWindow::insertSpecialCharacter()
@@ -603,8 +801,10 @@ void MainWindow::insertSpecialCharacter()
     const QString text =
         label == QLatin1String(kCheckLabel) ? QString(QChar(kCheckCharacter)) : label.left(1);
     m_translationBox->setFocus();
-    // Replaces the selection as typing would, so it can be undone and counts as an edit.
+    // Replaces the selection as typing would, so it counts as an edit; the definition takes it at
+    // once, as one step to undo.
     m_translationBox->insertPlainText(text);
+    commitTranslationBox();
 }
 
 void MainWindow::copyIdentifier()
@@ -625,9 +825,10 @@ void MainWindow::selectNext()
 void MainWindow::markTranslatedAndGoOn()
 {
     if (m_session.Current()) {
-        commitTranslationBox();
+        // The box's text and the mark, as one step.
         m_translatedBox->setChecked(true);
-        onTranslatedClicked();
+        commitTranslationBox();
+        updatePreview();
     }
     selectNextToBeTranslated();
 }
@@ -711,6 +912,57 @@ void MainWindow::updatePreview()
     LayoutPreviewText(canvas, m_session.DeviceFont, EffectiveText(*current), m_previewZoom,
                       m_preview->width(), m_preview->height());
     m_preview->update();
+    updateDeviceCheck();
+}
+
+namespace {
+
+// A list of characters for the device check: each as itself, at most eight, then how many more.
+QString CharacterList(const std::vector<char16_t>& units)
+{
+    constexpr std::size_t kListed = 8;
+    QStringList shown;
+    for (std::size_t i = 0; i < units.size() && i < kListed; ++i) {
+        const char16_t unit = units[i];
+        const bool visible =
+            unit > 0x20 && !(unit >= 0x7F && unit < 0xA0) && !IsHighSurrogate(unit) && !IsLowSurrogate(unit);
+        const QString code =
+            QStringLiteral("U+%1").arg(QString::number(unit, 16).toUpper(), 4, QLatin1Char('0'));
+        // The label's own font may lack the character too; the code names it all the same.
+        shown << (visible ? QStringLiteral("%1 %2").arg(QChar(unit), code) : code);
+    }
+    if (units.size() > kListed)
+        shown << QStringLiteral("%1 more").arg(units.size() - kListed);
+    return shown.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+void MainWindow::updateDeviceCheck()
+{
+    const std::optional<DeviceFit> fit = m_session.FitOfCurrent(m_translatedBox->isChecked());
+    if (!fit) {
+        m_widthLabel->setText(m_session.Current() ? QStringLiteral("no font chosen") : QString());
+        m_widthLabel->setStyleSheet(QString());
+        m_deviceCheckLabel->clear();
+        return;
+    }
+    const bool tooWide = fit->TooWide(m_session.MaxWidth);
+    m_widthLabel->setText(m_session.MaxWidth
+                              ? QStringLiteral("%1 / %2 px").arg(fit->Width).arg(*m_session.MaxWidth)
+                              : QStringLiteral("%1 px").arg(fit->Width));
+    m_widthLabel->setStyleSheet(tooWide ? QStringLiteral("color: #D03030; font-weight: bold") : QString());
+    QStringList problems;
+    if (!fit->Missing.empty())
+        problems << QStringLiteral("No glyph: %1").arg(CharacterList(fit->Missing));
+    for (const SpecialCodeCount& count : fit->SpecialCodes)
+        problems << QStringLiteral("%1 code: %2 here, %3 in the default")
+                        .arg(QString::fromLatin1(SpecialCodeName(count.Code)))
+                        .arg(count.InTranslation)
+                        .arg(count.InDefault);
+    m_deviceCheckLabel->setText(problems.join(QLatin1Char('\n')));
+    m_deviceCheckLabel->setStyleSheet(problems.isEmpty() ? QString() : QStringLiteral("color: #D03030"));
+    m_deviceCheckLabel->setToolTip(problems.join(QLatin1Char('\n')));
 }
 
 void MainWindow::onZoomedClicked()
@@ -775,7 +1027,7 @@ bool MainWindow::renderFont(bool askForFont)
         return false;
     }
     updatePreview();
-    m_definitionsTree->viewport()->update(); // the texts' states now include the font's checks
+    showTableChanged(); // the texts' states now include the font's checks
     // From now on translations are typed in the chosen face, at the size of the other boxes.
     chosenFont.Height = QFontInfo(m_defaultTextBox->font()).pixelSize();
     m_translationBox->setFont(ShownFont(chosenFont));
@@ -812,6 +1064,7 @@ void MainWindow::moveSelectedItem(MoveKind kind)
     m_restoringSelection = true;
     m_definitionsTree->selectionModel()->clear();
     m_restoringSelection = false;
+    const TreePlace from{selected->Parent(), selected->Row()};
     const auto moved = m_session.Move(*selected, kind);
     if (!moved) {
         // The tree is as it was; so is the selection, which the failure is reported beside.
@@ -819,13 +1072,14 @@ void MainWindow::moveSelectedItem(MoveKind kind)
         showError(moved.Value.error());
         return;
     }
+    m_undoStack->push(new MoveStep(*this, *selected, kind, from));
     // The moved item comes back selected, which shows its definition, and folded up, down to its
     // last descendant.
     std::vector<const BlockItem*> folding{selected};
     while (!folding.empty()) {
         const BlockItem* item = folding.back();
         folding.pop_back();
-        m_definitionsTree->collapse(m_definitionsModel->IndexOf(item));
+        m_definitionsTree->collapse(viewIndexOf(item));
         for (std::size_t row = 0; row < item->ChildCount(); ++row)
             folding.push_back(item->Child(row));
     }
@@ -845,9 +1099,127 @@ void MainWindow::mergeFile()
         return;
     }
     showNotices(merged.Notices);
-    if (*merged.Value)
-        showNoDefinition();
+    if (*merged.Value) {
+        m_undoStack->push(new MergeStep(*this, std::move(m_session.ReplacedByMerge)));
+        ShowReplacedContent();
+    }
     updateTitle();
+}
+
+void MainWindow::undo()
+{
+    // What is typed becomes a step of its own first; the box must not commit again once the step
+    // has changed the table under it.
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    m_definitionsTree->setFocus();
+    m_applyingStep = true;
+    m_undoStack->undo();
+    m_applyingStep = false;
+}
+
+void MainWindow::redo()
+{
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    m_definitionsTree->setFocus();
+    m_applyingStep = true;
+    m_undoStack->redo();
+    m_applyingStep = false;
+}
+
+void MainWindow::ShowChangedItem(const BlockItem& item)
+{
+    // The changed text is shown even where the filter would leave it out.
+    m_shownItem = &item;
+    applyFilter();
+    if (selectedItem() == &item)
+        showSelectedItem();
+    else
+        selectItem(&item);
+    m_definitionsTree->viewport()->update();
+}
+
+void MainWindow::ShowReplacedContent()
+{
+    showNoDefinition();
+    m_shownItem = nullptr;
+    applyFilter();
+    updateTitle();
+}
+
+void MainWindow::applyFilter()
+{
+    const TextFilter filter{ToU16(m_filterBox->text()),
+                            static_cast<StateFilter>(std::max(0, m_stateFilterList->currentIndex()))};
+    const bool wasFiltered = !m_filterModel->Result().ShowsEverything();
+    m_filterModel->SetResult(
+        FilterTree(m_session, filter, m_session.Current() ? m_shownItem : selectedItem()));
+    if (!filter.IsEmpty())
+        m_definitionsTree->expandAll(); // the texts found, each in its blocks
+    else if (wasFiltered)
+        m_definitionsTree->collapseAll();
+    if (const BlockItem* selected = selectedItem())
+        m_definitionsTree->scrollTo(viewIndexOf(selected));
+    updateStatus();
+}
+
+void MainWindow::findText()
+{
+    m_filterBox->setFocus(Qt::ShortcutFocusReason);
+    m_filterBox->selectAll();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape in a filter line with text clears it; only an empty one lets Escape close the window.
+    if (watched == m_filterBox && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_filterBox->text().isEmpty()) {
+        m_filterBox->clear();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainWindow::loadMaxWidth()
+{
+    const std::optional<int> stored = m_session.Document.FilePath.empty()
+                                          ? std::nullopt
+                                          : m_services.StoredMaxWidth(PathText(m_session.Document.FilePath));
+    m_session.MaxWidth = stored;
+    const QSignalBlocker quiet(m_maxWidthBox);
+    m_maxWidthBox->setValue(stored.value_or(0));
+}
+
+void MainWindow::onMaxWidthChanged(int value)
+{
+    m_session.MaxWidth = value > 0 ? std::optional<int>(value) : std::nullopt;
+    if (!m_session.Document.FilePath.empty())
+        m_services.StoreMaxWidth(PathText(m_session.Document.FilePath), m_session.MaxWidth);
+    updateDeviceCheck();
+    showTableChanged(); // the widths decide which texts have a problem
+}
+
+void MainWindow::updateStatus()
+{
+    TextProgress progress;
+    for (const BlockItem* item = m_session.Document.Tree.FirstTopLevel(); item; item = item->NextSibling()) {
+        const TextProgress below = item->IsBlock() ? m_session.ProgressBelow(*item)
+                                                   : TextProgress{m_session.IsTranslated(*item) ? 1u : 0u, 1};
+        progress.Translated += below.Translated;
+        progress.Total += below.Total;
+    }
+    const QLocale locale;
+    QString text = QStringLiteral("%1 of %2 texts translated")
+                       .arg(locale.toString(static_cast<qulonglong>(progress.Translated)),
+                            locale.toString(static_cast<qulonglong>(progress.Total)));
+    const TreeFilterResult& shown = m_filterModel->Result();
+    if (!shown.ShowsEverything())
+        text += QStringLiteral(" \u2014 the filter finds %1")
+                    .arg(locale.toString(static_cast<qulonglong>(shown.MatchingTexts())));
+    if (m_session.MaxWidth)
+        text += QStringLiteral(" \u2014 at most %1 pixels wide").arg(*m_session.MaxWidth);
+    m_statusBar->showMessage(text);
 }
 
 void MainWindow::generateSources()

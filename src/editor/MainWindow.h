@@ -1,9 +1,11 @@
 #pragma once
 
-// The editor's one main window: a fixed-size dialog with the tree of blocks and texts on the left,
-// the boxes of the selected definition, the special-character list, the preview and the command
-// buttons on the right (see ControlLayout.h). It holds the editing session; its slots read the
-// widgets, ask the user what an operation needs, run it on the session and show what it returns.
+// The editor's one main window: a dialog with the tree of blocks and texts on the left under its
+// filter line, the boxes of the selected definition, the special-character list, the preview with
+// the device check and the command buttons on the right (see ControlLayout.h), a menu bar above and
+// a status line below. It holds the editing session and the undo stack of its changes; its slots
+// read the widgets, ask the user what an operation needs, run it on the session and show what it
+// returns.
 
 #include <QDialog>
 #include <exception>
@@ -14,6 +16,7 @@
 
 #include "base/Notice.h"
 #include "editor/DialogUnits.h"
+#include "editor/EditSteps.h"
 #include "editor/PlatformServices.h"
 #include "font/ChosenFont.h"
 #include "font/GlyphTable.h"
@@ -23,14 +26,19 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
+class QSpinBox;
+class QStatusBar;
 class QStyle;
 class QTreeView;
+class QUndoStack;
 
 namespace orv {
 
 class BlockTreeModel;
 class PreviewWidget;
+class TreeFilterModel;
 class TextBox;
 struct ControlEntry;
 struct Error;
@@ -40,7 +48,7 @@ inline constexpr int kEditorVersionMinor = 3;
 // The caption of message boxes that have none of their own: the program's file name.
 inline constexpr const char* kProgramName = "orvane-text-editor";
 
-class MainWindow final : public QDialog
+class MainWindow final : public QDialog, private StepView
 {
     Q_OBJECT
 
@@ -59,7 +67,9 @@ public:
     // The rendered font the preview draws with; "Choose Font" and the export replace it.
     const RenderedFont& deviceFont() const { return m_session.DeviceFont; }
     void setDeviceFont(RenderedFont font) { m_session.DeviceFont = std::move(font); }
-    BlockTreeModel& treeModel() const { return *m_definitionsModel; }
+    // The tree as the view shows it, through the filter.
+    TreeFilterModel& treeModel() const { return *m_filterModel; }
+    QUndoStack& undoStack() const { return *m_undoStack; }
 
     // Saves the loaded file, then writes "fw_textIDs.h" and "texts.bin" into the working directory
     // and runs "make_texts.bat" there. A failed save stops it; every failure and warning is shown.
@@ -102,6 +112,14 @@ public slots:
     void moveDown();
     void moveOut();
     void moveIntoNext();
+    // Undoes or redoes one change of the table, after committing the Translation box.
+    void undo();
+    void redo();
+    // Filters the tree by the filter line and the state filter.
+    void applyFilter();
+    // Ctrl+F: the filter line, with its text selected.
+    void findText();
+    void onMaxWidthChanged(int value);
     // Merges a newer definition file that the user picks into the loaded one.
     void mergeFile();
     // Renders the chosen font again and writes it with the translated texts into a ".ovtx" file the
@@ -112,10 +130,16 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void createControls();
+    void createMenus();
+    // Places every control for the window's size: the table's places, moved or stretched by what
+    // the window has grown, between the menu bar and the status line.
+    void placeControls();
     QWidget* createControl(const ControlEntry& entry);
     void connectControls();
     template <typename Widget> Widget* control(const char* name) const;
@@ -154,6 +178,23 @@ private:
     // (its error has been shown).
     bool offerToSaveChanges();
     void restoreSelection(const BlockItem* item);
+    // The view's index of `item` and the item of a view's index, through the filter.
+    QModelIndex viewIndexOf(const BlockItem* item) const;
+    // Pushes the change of the current definition's translation or mark since it was shown or last
+    // recorded as one undo step; nothing when there is none.
+    void recordTranslationStep();
+    // Shows under the preview how the current text fits the device.
+    void updateDeviceCheck();
+    // The status line: how many texts are translated, and how many the filter shows.
+    void updateStatus();
+    // After the table changed: the tree's marks, the filter and the status line follow.
+    void showTableChanged();
+    // The maximum width stored for the loaded file becomes the session's.
+    void loadMaxWidth();
+
+    EditorSession& StepSession() override { return m_session; }
+    void ShowChangedItem(const BlockItem& item) override;
+    void ShowReplacedContent() override;
     void moveSelectedItem(MoveKind kind);
     // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.
     std::optional<QString> chooseDefinitionFile();
@@ -171,9 +212,23 @@ private:
     EditorSession m_session;
     int m_previewZoom;
     bool m_restoringSelection = false;
+    // The current definition's translation and mark as last shown or recorded for undo.
+    const BlockItem* m_shownItem = nullptr;
+    TranslationState m_shownState;
+    bool m_applyingStep = false;
+    QSize m_leastSize;
 
     BlockTreeModel* m_definitionsModel = nullptr;
     BlockTreeModel* m_scratchModel = nullptr;
+    TreeFilterModel* m_filterModel = nullptr;
+    QUndoStack* m_undoStack = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLineEdit* m_filterBox = nullptr;
+    QComboBox* m_stateFilterList = nullptr;
+    QLabel* m_widthLabel = nullptr;
+    QSpinBox* m_maxWidthBox = nullptr;
+    QLabel* m_deviceCheckLabel = nullptr;
     QStyle* m_groupStyle = nullptr;
     QLabel* m_treeLabel = nullptr;
     QTreeView* m_definitionsTree = nullptr;

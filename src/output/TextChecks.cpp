@@ -87,20 +87,6 @@ bool IsNeverRendered(char16_t unit)
     return unit <= kLastControlCode || unit == kObjectReplacement || unit == kWildcard;
 }
 
-const char* SpecialCodeName(char16_t code)
-{
-    switch (code) {
-    case u'\u0008':
-        return "inverted";
-    case u'\u0007':
-        return "normal";
-    case u'\u25A1':
-        return "wildcard";
-    default:
-        return "object replacement";
-    }
-}
-
 // Blanks at an end of a text shown in a message: nothing, or quoted with \r, \n and \t spelt out.
 std::string DescribeBlanks(std::u16string_view blanks)
 {
@@ -142,6 +128,20 @@ TextFinding FileFinding(Severity severity, FindingKind kind, std::string message
 }
 
 } // namespace
+
+const char* SpecialCodeName(char16_t code)
+{
+    switch (code) {
+    case u'\u0008':
+        return "inverted";
+    case u'\u0007':
+        return "normal";
+    case u'\u25A1':
+        return "wildcard";
+    default:
+        return "object replacement";
+    }
+}
 
 const char* FindingKindName(FindingKind kind)
 {

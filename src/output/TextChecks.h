@@ -68,6 +68,9 @@ enum class FindingKind
 // special-character list: the inverted and normal codes, the wildcard, the object replacement.
 inline constexpr char16_t kSpecialCodes[] = {u'\u0008', u'\u0007', u'\u25A1', u'\uFFFC'};
 
+// The name of a special code: "inverted", "normal", "wildcard" or "object replacement".
+const char* SpecialCodeName(char16_t code);
+
 // Excerpts keep this many code units of a text, then "…".
 inline constexpr std::size_t kExcerptUnits = 32;
 
