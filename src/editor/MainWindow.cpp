@@ -90,6 +90,9 @@ constexpr SpecialCharacter kSpecialCharacters[] = {
 constexpr char16_t kCheckCharacter = u'\u2194';
 constexpr const char* kCheckLabel = "<check>";
 
+// The filter opens the blocks of what it finds up to this many texts.
+constexpr std::size_t kTextsOpenedByFilter = 2000;
+
 constexpr const char* kExportFilter = "Orvane text definition files (*.ovtx)";
 constexpr const char* kExportSuffix = "ovtx";
 // The outputs are made where the editor runs, as the firmware's build expects them.
@@ -936,6 +939,13 @@ QString CharacterList(const std::vector<char16_t>& units)
     return shown.join(QStringLiteral(", "));
 }
 
+// Sets a style sheet only when it changes: each one set restyles the widget, at every keystroke.
+void SetStyleSheet(QWidget* widget, const QString& sheet)
+{
+    if (widget->styleSheet() != sheet)
+        widget->setStyleSheet(sheet);
+}
+
 } // namespace
 
 void MainWindow::updateDeviceCheck()
@@ -943,7 +953,7 @@ void MainWindow::updateDeviceCheck()
     const std::optional<DeviceFit> fit = m_session.FitOfCurrent(m_translatedBox->isChecked());
     if (!fit) {
         m_widthLabel->setText(m_session.Current() ? QStringLiteral("no font chosen") : QString());
-        m_widthLabel->setStyleSheet(QString());
+        SetStyleSheet(m_widthLabel, QString());
         m_deviceCheckLabel->clear();
         return;
     }
@@ -951,7 +961,7 @@ void MainWindow::updateDeviceCheck()
     m_widthLabel->setText(m_session.MaxWidth
                               ? QStringLiteral("%1 / %2 px").arg(fit->Width).arg(*m_session.MaxWidth)
                               : QStringLiteral("%1 px").arg(fit->Width));
-    m_widthLabel->setStyleSheet(tooWide ? QStringLiteral("color: #D03030; font-weight: bold") : QString());
+    SetStyleSheet(m_widthLabel, tooWide ? QStringLiteral("color: #D03030; font-weight: bold") : QString());
     QStringList problems;
     if (!fit->Missing.empty())
         problems << QStringLiteral("No glyph: %1").arg(CharacterList(fit->Missing));
@@ -961,7 +971,7 @@ void MainWindow::updateDeviceCheck()
                         .arg(count.InTranslation)
                         .arg(count.InDefault);
     m_deviceCheckLabel->setText(problems.join(QLatin1Char('\n')));
-    m_deviceCheckLabel->setStyleSheet(problems.isEmpty() ? QString() : QStringLiteral("color: #D03030"));
+    SetStyleSheet(m_deviceCheckLabel, problems.isEmpty() ? QString() : QStringLiteral("color: #D03030"));
     m_deviceCheckLabel->setToolTip(problems.join(QLatin1Char('\n')));
 }
 
@@ -1153,14 +1163,17 @@ void MainWindow::applyFilter()
     const TextFilter filter{ToU16(m_filterBox->text()),
                             static_cast<StateFilter>(std::max(0, m_stateFilterList->currentIndex()))};
     const bool wasFiltered = !m_filterModel->Result().ShowsEverything();
-    m_filterModel->SetResult(
-        FilterTree(m_session, filter, m_session.Current() ? m_shownItem : selectedItem()));
-    if (!filter.IsEmpty())
-        m_definitionsTree->expandAll(); // the texts found, each in its blocks
-    else if (wasFiltered)
-        m_definitionsTree->collapseAll();
-    if (const BlockItem* selected = selectedItem())
-        m_definitionsTree->scrollTo(viewIndexOf(selected));
+    const BlockItem* keep = m_session.Current() ? m_shownItem : selectedItem();
+    if (m_filterModel->SetResult(FilterTree(m_session, filter, keep))) {
+        // A few texts found are opened in their blocks; with many, the blocks stay as they are
+        // and show their own counts.
+        if (!filter.IsEmpty() && m_filterModel->Result().MatchingTexts() <= kTextsOpenedByFilter)
+            m_definitionsTree->expandAll();
+        else if (filter.IsEmpty() && wasFiltered)
+            m_definitionsTree->collapseAll();
+        if (const BlockItem* selected = selectedItem())
+            m_definitionsTree->scrollTo(viewIndexOf(selected));
+    }
     updateStatus();
 }
 

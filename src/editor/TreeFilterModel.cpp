@@ -14,10 +14,14 @@ TreeFilterModel::TreeFilterModel(BlockTreeModel& source, QObject* parent)
     setDynamicSortFilter(false);
 }
 
-void TreeFilterModel::SetResult(TreeFilterResult result)
+bool TreeFilterModel::SetResult(TreeFilterResult result)
 {
+    // A keystroke that finds what the last one found leaves the view alone.
+    if (result.ShowsSameAs(Shown))
+        return false;
     Shown = std::move(result);
     invalidateRowsFilter();
+    return true;
 }
 
 QModelIndex TreeFilterModel::IndexOf(const BlockItem* item) const

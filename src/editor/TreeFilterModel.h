@@ -17,8 +17,9 @@ class TreeFilterModel final : public QSortFilterProxyModel
 public:
     explicit TreeFilterModel(BlockTreeModel& source, QObject* parent = nullptr);
 
-    // Shows what `result` shows; an empty result (the default) shows everything.
-    void SetResult(TreeFilterResult result);
+    // Shows what `result` shows; an empty result (the default) shows everything. False when it
+    // shows what was shown already, and the view was left alone.
+    bool SetResult(TreeFilterResult result);
     const TreeFilterResult& Result() const { return Shown; }
 
     // The view's index of `item`, or the invalid index for nullptr or an item filtered out.

@@ -47,6 +47,11 @@ public:
     bool Shows(const BlockItem* item) const;
     // Whether the filter was empty, so that every item is shown.
     bool ShowsEverything() const { return ShowAll; }
+    // Whether both results of one tree show the same items.
+    bool ShowsSameAs(const TreeFilterResult& other) const
+    {
+        return ShowAll == other.ShowAll && HiddenSet == other.HiddenSet && Slots == other.Slots;
+    }
     // The texts that match the filter; the kept text counts only when it matches.
     std::size_t MatchingTexts() const { return Matching; }
     // The texts of the tree at every depth.
