@@ -29,16 +29,15 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     try {
-        CLI::App app{
-            "Reads, writes, re-saves, merges, previews and checks .strdef text definition files, and "
-            "makes and inspects the device outputs.",
-            "strdef"};
+        CLI::App app{"Reads, writes, re-saves, merges, previews and checks .strdef text definition files, "
+                     "makes and inspects the device outputs, and exchanges texts with translation tools.",
+                     "strdef"};
         app.require_subcommand(1);
         app.set_version_flag("--version", "strdef " ORV_PROJECT_VERSION);
         CommandRun run{out, err};
-        for (const auto add :
-             {AddDumpCommand, AddBuildCommand, AddResaveCommand, AddMergeCommand, AddPreviewCommand,
-              AddGlyphsCommand, AddGenerateCommand, AddExportCommand, AddInspectCommand, AddCheckCommand})
+        for (const auto add : {AddDumpCommand, AddBuildCommand, AddResaveCommand, AddMergeCommand,
+                               AddPreviewCommand, AddGlyphsCommand, AddGenerateCommand, AddExportCommand,
+                               AddInspectCommand, AddCheckCommand, AddPoCommand, AddXliffCommand})
             add(app, run);
 
         try {

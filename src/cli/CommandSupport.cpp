@@ -4,7 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/FileIo.h"
 #include "output/OutputMessages.h"
+#include "store/DefinitionSaving.h"
 
 namespace orv {
 
@@ -105,6 +107,26 @@ std::string DescribeIncompleteRead(const std::filesystem::path& path, ReadResult
         break;
     }
     return path.string() + ": " + description + " (result " + std::to_string(static_cast<int>(result)) + ")";
+}
+
+// Saves as closing the editor does and says what happened.
+int ReportSave(EditorSession& session, const std::string& path, std::ostream& out, std::ostream& err)
+{
+    const auto saved = session.Save();
+    if (!saved)
+        return ReportError(err, saved.Value.error().Message);
+    switch (*saved.Value) {
+    case SaveStatus::Unchanged:
+        out << "unchanged\n";
+        return kExitSuccess;
+    case SaveStatus::Replaced:
+        out << "saved (previous version kept as " << BackupPath(FollowLinks(path).value_or(path), 1).string()
+            << ")\n";
+        return kExitSuccess;
+    case SaveStatus::Disabled:
+        break;
+    }
+    return ReportError(err, path + ": saving is disabled for this file");
 }
 
 } // namespace orv

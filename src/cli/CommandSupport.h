@@ -58,6 +58,9 @@ void AddMergeCommand(CLI::App& app, CommandRun& run);
 // FontCommands.cpp
 void AddPreviewCommand(CLI::App& app, CommandRun& run);
 void AddGlyphsCommand(CLI::App& app, CommandRun& run);
+// ExchangeCommands.cpp
+void AddPoCommand(CLI::App& app, CommandRun& run);
+void AddXliffCommand(CLI::App& app, CommandRun& run);
 // OutputCommands.cpp
 void AddGenerateCommand(CLI::App& app, CommandRun& run);
 void AddExportCommand(CLI::App& app, CommandRun& run);
@@ -86,6 +89,10 @@ std::string NoticeLine(const Notice& notice);
 // A session with `file` opened as the editor opens it. Fails with a message naming the file when it
 // cannot be opened or is not read completely.
 Result<EditorSession> OpenCompleteDefinitionFile(const std::filesystem::path& file);
+
+// Saves as closing the editor does and prints what happened: "unchanged", or "saved" with the name
+// the previous version is kept under; a failure is reported as an error. The exit status.
+int ReportSave(EditorSession& session, const std::string& path, std::ostream& out, std::ostream& err);
 
 // "PATH: what went wrong (result N)" for the reader's result `result` and, for ReadFailed, its `reason`.
 std::string DescribeIncompleteRead(const std::filesystem::path& path, ReadResult result,

@@ -49,26 +49,6 @@ constexpr const char* kMergeFooter =
     "the editor does. OTHER is never written. Refused: the same file, a file with an older firmware\n"
     "version, a file that cannot be read completely.\n";
 
-// Saves as closing the editor does and says what happened.
-int ReportSave(EditorSession& session, const std::string& path, std::ostream& out, std::ostream& err)
-{
-    const auto saved = session.Save();
-    if (!saved)
-        return ReportError(err, saved.Value.error().Message);
-    switch (*saved.Value) {
-    case SaveStatus::Unchanged:
-        out << "unchanged\n";
-        return kExitSuccess;
-    case SaveStatus::Replaced:
-        out << "saved (previous version kept as " << BackupPath(FollowLinks(path).value_or(path), 1).string()
-            << ")\n";
-        return kExitSuccess;
-    case SaveStatus::Disabled:
-        break;
-    }
-    return ReportError(err, path + ": saving is disabled for this file");
-}
-
 } // namespace
 
 void AddDumpCommand(CLI::App& app, CommandRun& run)
