@@ -34,6 +34,26 @@ void TranslationStep::Apply(const TranslationState& state)
     View.ShowChangedItem(Item);
 }
 
+ImportStep::ImportStep(StepView& view, std::vector<TranslationChange> changes)
+    : QUndoCommand(QStringLiteral("Import translations")), View(view), Changes(std::move(changes))
+{}
+
+void ImportStep::undo()
+{
+    for (auto change = Changes.rbegin(); change != Changes.rend(); ++change)
+        View.StepSession().SetTranslation(change->Index, change->Before);
+    View.ShowChangedTranslations();
+}
+
+void ImportStep::redo()
+{
+    if (std::exchange(Done, false))
+        return;
+    for (const TranslationChange& change : Changes)
+        View.StepSession().SetTranslation(change.Index, change.After);
+    View.ShowChangedTranslations();
+}
+
 MoveStep::MoveStep(StepView& view, BlockItem& item, MoveKind kind, TreePlace from)
     : QUndoCommand(QStringLiteral("Move")), View(view), Item(item), Kind(kind), From(from)
 {}

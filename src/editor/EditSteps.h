@@ -7,6 +7,7 @@
 #include <QUndoCommand>
 
 #include "session/EditorSession.h"
+#include "session/TranslationExchange.h"
 
 namespace orv {
 
@@ -19,6 +20,8 @@ public:
     virtual void ShowChangedItem(const BlockItem& item) = 0;
     // The tree and the table were swapped for others: the views start again with nothing selected.
     virtual void ShowReplacedContent() = 0;
+    // Translations anywhere in the table changed: the shown text and the tree follow.
+    virtual void ShowChangedTranslations() = 0;
 
 protected:
     ~StepView() = default;
@@ -39,6 +42,20 @@ private:
     const BlockItem& Item;
     TranslationState Before;
     TranslationState After;
+    bool Done = true;
+};
+
+// The translations an import changed, all in one step.
+class ImportStep final : public QUndoCommand
+{
+public:
+    ImportStep(StepView& view, std::vector<TranslationChange> changes);
+    void undo() override;
+    void redo() override;
+
+private:
+    StepView& View;
+    std::vector<TranslationChange> Changes;
     bool Done = true;
 };
 

@@ -41,6 +41,7 @@
 #include "output/SourceGeneration.h"
 #include "output/TextChecks.h"
 #include "session/TextFilter.h"
+#include "session/TranslationExchange.h"
 #include "store/DefinitionMerge.h"
 
 namespace orv {
@@ -92,6 +93,9 @@ constexpr const char* kCheckLabel = "<check>";
 
 // The filter opens the blocks of what it finds up to this many texts.
 constexpr std::size_t kTextsOpenedByFilter = 2000;
+
+constexpr const char* kTranslationFilter = "Files for translation tools (*.po *.xlf *.xliff)";
+constexpr const char* kTranslationSuffix = "po";
 
 constexpr const char* kExportFilter = "Orvane text definition files (*.ovtx)";
 constexpr const char* kExportSuffix = "ovtx";
@@ -450,6 +454,11 @@ void MainWindow::createMenus()
     addButton(file, "openButton", QStringLiteral("&Open..."));
     addButton(file, "mergeButton", QStringLiteral("&Merge..."));
     addButton(file, "exportWithFontButton", QStringLiteral("&Export with font..."));
+    file->addSeparator();
+    file->addAction(QStringLiteral("Export for &translation..."), this,
+                    guarded(&MainWindow::exportForTranslation));
+    file->addAction(QStringLiteral("&Import translations..."), this,
+                    guarded(&MainWindow::importTranslations));
     file->addSeparator();
     file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
 
@@ -1114,6 +1123,83 @@ void MainWindow::mergeFile()
         ShowReplacedContent();
     }
     updateTitle();
+}
+
+void MainWindow::exportForTranslation()
+{
+    if (!m_session.Document.Loaded)
+        return;
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    const std::optional<QString> chosen = m_services.ChooseFileToSave(
+        this, FileDialogRequest{QString::fromLatin1(kTranslationFilter),
+                                QString::fromLatin1(kTranslationSuffix), QString()});
+    if (!chosen)
+        return;
+    const std::optional<ExchangeFormat> format = FormatOfName(ToPath(*chosen));
+    if (!format) {
+        tell(ErrorMessage(
+            QStringLiteral("%1: the name must end in .po for a PO file, or in .xlf or .xliff for "
+                           "an XLIFF file")
+                .arg(*chosen)));
+        return;
+    }
+    const auto written = ExportForTranslation(m_session, ToPath(*chosen), *format, {});
+    if (!written) {
+        showError(written.error());
+        return;
+    }
+    tell({QStringLiteral("%1 texts written to %2").arg(*written).arg(*chosen),
+          QStringLiteral("Export for translation"), MessageIcon::Information});
+}
+
+void MainWindow::importTranslations()
+{
+    if (!m_session.Document.Loaded)
+        return;
+    if (m_translationBox->hasFocus())
+        commitTranslationBox();
+    const std::optional<QString> chosen = m_services.ChooseFileToOpen(
+        this, FileDialogRequest{QString::fromLatin1(kTranslationFilter),
+                                QString::fromLatin1(kTranslationSuffix), QString()});
+    if (!chosen)
+        return;
+    const std::optional<ExchangeFormat> format = FormatOfName(ToPath(*chosen));
+    if (!format) {
+        tell(ErrorMessage(
+            QStringLiteral("%1: only PO files (.po) and XLIFF files (.xlf, .xliff) can be imported")
+                .arg(*chosen)));
+        return;
+    }
+    auto summary = ImportTranslations(m_session, ToPath(*chosen), *format, /*apply=*/true);
+    if (!summary) {
+        showError(summary.error());
+        return;
+    }
+    const QString line = QString::fromStdString(SummaryLine(*summary));
+    if (!summary->Applied.empty()) {
+        m_undoStack->push(new ImportStep(*this, std::move(summary->Applied)));
+        ShowChangedTranslations();
+    }
+    QStringList skipped;
+    for (const SkippedUnit& unit : summary->Skipped)
+        skipped << QStringLiteral("%1: text %2, %3")
+                       .arg(QString::fromStdString(unit.Place))
+                       .arg(unit.Index)
+                       .arg(unit.Reason == ImportSkip::SourceChanged
+                                ? QStringLiteral("the default text has changed since the file was made")
+                                : QStringLiteral("no such text"));
+    tell({line, QStringLiteral("Import translations"),
+          skipped.isEmpty() ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok,
+          skipped.join(QLatin1Char('\n'))});
+}
+
+void MainWindow::ShowChangedTranslations()
+{
+    // The boxes show the table as it now is; a blank translation shown is unmarked as always.
+    if (m_session.Current())
+        showSelectedItem();
+    showTableChanged();
 }
 
 void MainWindow::undo()

@@ -122,6 +122,11 @@ public slots:
     void onMaxWidthChanged(int value);
     // Merges a newer definition file that the user picks into the loaded one.
     void mergeFile();
+    // Writes the texts of the tree to a PO or XLIFF file that the user picks, by its name.
+    void exportForTranslation();
+    // Takes the translations of a PO or XLIFF file that the user picks, as one step to undo, and
+    // says what was applied and what was skipped.
+    void importTranslations();
     // Renders the chosen font again and writes it with the translated texts into a ".ovtx" file the
     // user picks. Refuses, with a message, without a chosen font or with fewer than two translated
     // definitions, before rendering and before asking for the file name; builds the file whole
@@ -195,6 +200,7 @@ private:
     EditorSession& StepSession() override { return m_session; }
     void ShowChangedItem(const BlockItem& item) override;
     void ShowReplacedContent() override;
+    void ShowChangedTranslations() override;
     void moveSelectedItem(MoveKind kind);
     // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.
     std::optional<QString> chooseDefinitionFile();

@@ -158,6 +158,29 @@ TEST_F(WorkbenchTest, UndoAndRedoPutBackEachChangeOfTheTableAndSelectItsText)
     EXPECT_EQ(Window->undoStack().count(), 0);
 }
 
+TEST_F(WorkbenchTest, TranslationsGoOutToAFileAndComeBackAsOneStepToUndo)
+{
+    const QString file = PathOf(Directory / "texts.xlf");
+    Platform.Saves.push_back(file);
+    Platform.ExpectMessage(
+        {"4 texts written to " + file, "Export for translation", MessageIcon::Information});
+    Window->exportForTranslation();
+    Platform.Saves.push_back(PathOf(Directory / "texts.txt"));
+    Platform.ExpectMessage({"", "ERROR", MessageIcon::Error}); // the name says no format
+    Window->exportForTranslation();
+
+    ClickItem("MENU_MAIN");
+    TypeTranslation("!");
+    ClickItem("ALM_HIGH");
+    Platform.Opens.push_back(file);
+    Platform.ExpectMessage(
+        {"1 applied, 3 unchanged, 0 skipped", "Import translations", MessageIcon::Information});
+    Window->importTranslations();
+    EXPECT_EQ(Definition(1).Translation, u"Hauptmen\u00FC");
+    Undo();
+    EXPECT_EQ(Definition(1).Translation, u"Hauptmen\u00FC!");
+}
+
 TEST_F(WorkbenchTest, TheWindowGrowsWithTheTreeAndKeepsTheRestInPlace)
 {
     const QRect tree = Tree()->geometry();
