@@ -457,6 +457,8 @@ void MainWindow::createMenus()
     file->addSeparator();
     file->addAction(QStringLiteral("Export for &translation..."), this,
                     guarded(&MainWindow::exportForTranslation));
+    file->addAction(QStringLiteral("Export &untranslated for translation..."), this,
+                    guarded(&MainWindow::exportUntranslatedForTranslation));
     file->addAction(QStringLiteral("&Import translations..."), this,
                     guarded(&MainWindow::importTranslations));
     file->addSeparator();
@@ -1127,6 +1129,16 @@ void MainWindow::mergeFile()
 
 void MainWindow::exportForTranslation()
 {
+    exportTexts(TranslationExportOptions{});
+}
+
+void MainWindow::exportUntranslatedForTranslation()
+{
+    exportTexts(TranslationExportOptions{/*UntranslatedOnly=*/true, {}});
+}
+
+void MainWindow::exportTexts(const TranslationExportOptions& options)
+{
     if (!m_session.Document.Loaded)
         return;
     if (m_translationBox->hasFocus())
@@ -1144,7 +1156,7 @@ void MainWindow::exportForTranslation()
                 .arg(*chosen)));
         return;
     }
-    const auto written = ExportForTranslation(m_session, ToPath(*chosen), *format, {});
+    const auto written = ExportForTranslation(m_session, ToPath(*chosen), *format, options);
     if (!written) {
         showError(written.error());
         return;

@@ -124,6 +124,8 @@ public slots:
     void mergeFile();
     // Writes the texts of the tree to a PO or XLIFF file that the user picks, by its name.
     void exportForTranslation();
+    // The same for the texts not marked translated only.
+    void exportUntranslatedForTranslation();
     // Takes the translations of a PO or XLIFF file that the user picks, as one step to undo, and
     // says what was applied and what was skipped.
     void importTranslations();
@@ -202,6 +204,7 @@ private:
     void ShowReplacedContent() override;
     void ShowChangedTranslations() override;
     void moveSelectedItem(MoveKind kind);
+    void exportTexts(const TranslationExportOptions& options);
     // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.
     std::optional<QString> chooseDefinitionFile();
     MessageAnswer tell(const Message& message);
