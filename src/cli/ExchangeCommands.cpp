@@ -18,12 +18,6 @@ constexpr const char* kImportFooter =
     "index the file does not have, are skipped and listed. The file is saved as the editor saves it, "
     "keeping the previous version.";
 
-const char* SkipReason(ImportSkip reason)
-{
-    return reason == ImportSkip::SourceChanged ? "the default text has changed since the file was made"
-                                               : "no such text";
-}
-
 void AddExchangeCommand(CLI::App& app, CommandRun& run, ExchangeFormat format)
 {
     const bool po = format == ExchangeFormat::Po;
@@ -90,7 +84,7 @@ void AddExchangeCommand(CLI::App& app, CommandRun& run, ExchangeFormat format)
             return ReportError(err, summary.error().Message);
         for (const SkippedUnit& skipped : summary->Skipped)
             out << "skipped " << Printable(skipped.Place) << ": text " << skipped.Index << ", "
-                << SkipReason(skipped.Reason) << "\n";
+                << SkipReasonText(skipped.Reason) << "\n";
         out << SummaryLine(*summary) << "\n";
         if (importOptions->DryRun)
             return kExitSuccess;

@@ -1137,53 +1137,49 @@ void MainWindow::exportUntranslatedForTranslation()
     exportTexts(TranslationExportOptions{/*UntranslatedOnly=*/true, {}});
 }
 
-void MainWindow::exportTexts(const TranslationExportOptions& options)
+std::optional<std::pair<std::filesystem::path, ExchangeFormat>> MainWindow::chooseTranslationFile(bool toSave)
 {
     if (!m_session.Document.Loaded)
-        return;
+        return std::nullopt;
     if (m_translationBox->hasFocus())
         commitTranslationBox();
-    const std::optional<QString> chosen = m_services.ChooseFileToSave(
-        this, FileDialogRequest{QString::fromLatin1(kTranslationFilter),
-                                QString::fromLatin1(kTranslationSuffix), QString()});
+    const FileDialogRequest request{QString::fromLatin1(kTranslationFilter),
+                                    QString::fromLatin1(kTranslationSuffix), QString()};
+    const std::optional<QString> chosen =
+        toSave ? m_services.ChooseFileToSave(this, request) : m_services.ChooseFileToOpen(this, request);
     if (!chosen)
-        return;
+        return std::nullopt;
     const std::optional<ExchangeFormat> format = FormatOfName(ToPath(*chosen));
     if (!format) {
         tell(ErrorMessage(
             QStringLiteral("%1: the name must end in .po for a PO file, or in .xlf or .xliff for "
                            "an XLIFF file")
                 .arg(*chosen)));
-        return;
+        return std::nullopt;
     }
-    const auto written = ExportForTranslation(m_session, ToPath(*chosen), *format, options);
+    return std::pair(ToPath(*chosen), *format);
+}
+
+void MainWindow::exportTexts(const TranslationExportOptions& options)
+{
+    const auto chosen = chooseTranslationFile(/*toSave=*/true);
+    if (!chosen)
+        return;
+    const auto written = ExportForTranslation(m_session, chosen->first, chosen->second, options);
     if (!written) {
         showError(written.error());
         return;
     }
-    tell({QStringLiteral("%1 texts written to %2").arg(*written).arg(*chosen),
+    tell({QStringLiteral("%1 texts written to %2").arg(*written).arg(PathText(chosen->first)),
           QStringLiteral("Export for translation"), MessageIcon::Information});
 }
 
 void MainWindow::importTranslations()
 {
-    if (!m_session.Document.Loaded)
-        return;
-    if (m_translationBox->hasFocus())
-        commitTranslationBox();
-    const std::optional<QString> chosen = m_services.ChooseFileToOpen(
-        this, FileDialogRequest{QString::fromLatin1(kTranslationFilter),
-                                QString::fromLatin1(kTranslationSuffix), QString()});
+    const auto chosen = chooseTranslationFile(/*toSave=*/false);
     if (!chosen)
         return;
-    const std::optional<ExchangeFormat> format = FormatOfName(ToPath(*chosen));
-    if (!format) {
-        tell(ErrorMessage(
-            QStringLiteral("%1: only PO files (.po) and XLIFF files (.xlf, .xliff) can be imported")
-                .arg(*chosen)));
-        return;
-    }
-    auto summary = ImportTranslations(m_session, ToPath(*chosen), *format, /*apply=*/true);
+    auto summary = ImportTranslations(m_session, chosen->first, chosen->second, /*apply=*/true);
     if (!summary) {
         showError(summary.error());
         return;
@@ -1198,9 +1194,7 @@ void MainWindow::importTranslations()
         skipped << QStringLiteral("%1: text %2, %3")
                        .arg(QString::fromStdString(unit.Place))
                        .arg(unit.Index)
-                       .arg(unit.Reason == ImportSkip::SourceChanged
-                                ? QStringLiteral("the default text has changed since the file was made")
-                                : QStringLiteral("no such text"));
+                       .arg(QString::fromLatin1(SkipReasonText(unit.Reason)));
     tell({line, QStringLiteral("Import translations"),
           skipped.isEmpty() ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok,
           skipped.join(QLatin1Char('\n'))});

@@ -205,6 +205,9 @@ private:
     void ShowChangedTranslations() override;
     void moveSelectedItem(MoveKind kind);
     void exportTexts(const TranslationExportOptions& options);
+    // The dialog of the exports and the import for translation: the chosen file and its format by
+    // its name, or nothing when cancelled or the name says no format (which has been shown).
+    std::optional<std::pair<std::filesystem::path, ExchangeFormat>> chooseTranslationFile(bool toSave);
     // The dialog of "Open" and "Merge"; the full path of the chosen file, or nothing.
     std::optional<QString> chooseDefinitionFile();
     MessageAnswer tell(const Message& message);

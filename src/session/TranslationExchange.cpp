@@ -73,6 +73,12 @@ Result<std::size_t> ExportForTranslation(const EditorSession& session, const std
     return file.Units.size();
 }
 
+const char* SkipReasonText(ImportSkip reason)
+{
+    return reason == ImportSkip::SourceChanged ? "the default text has changed since the file was made"
+                                               : "no such text";
+}
+
 std::string SummaryLine(const ImportSummary& summary)
 {
     std::size_t changed = 0;

@@ -53,6 +53,9 @@ enum class ImportSkip
     UnknownIndex,  // the table has no definition of that index
 };
 
+// Why a unit was skipped, for the user: "the default text has changed since the file was made".
+const char* SkipReasonText(ImportSkip reason);
+
 struct SkippedUnit
 {
     std::uint16_t Index = 0;
