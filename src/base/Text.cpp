@@ -61,45 +61,56 @@ std::string ToUtf8(std::u16string_view text)
     return out;
 }
 
+Utf8Sequence DecodeUtf8Sequence(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    const std::uint8_t lead = bytes[offset];
+    if (lead < 0x80)
+        return {lead, 1, false};
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        codePoint = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        codePoint = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return {};
+    }
+    if (bytes.size() - offset < length)
+        return {0, 0, true};
+    for (std::size_t k = 1; k < length; ++k) {
+        const std::uint8_t next = bytes[offset + k];
+        if ((next & 0xC0) != 0x80)
+            return {};
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || IsHighSurrogate(codePoint) ||
+        IsLowSurrogate(codePoint))
+        return {};
+    return {codePoint, length, false};
+}
+
 Result<std::u16string> FromUtf8(std::string_view text)
 {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<std::uint8_t>(text[i]);
-        std::size_t length = 0;
-        char32_t codePoint = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1;
-            codePoint = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1F;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0F;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07;
-            minimum = 0x10000;
-        } else {
-            return Fail(ErrorCode::BadInput, "invalid UTF-8 at byte " + std::to_string(i));
-        }
-        if (i + length > text.size())
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Sequence sequence = DecodeUtf8Sequence(bytes, i);
+        if (sequence.CutOff)
             return Fail(ErrorCode::BadInput, "truncated UTF-8 sequence at byte " + std::to_string(i));
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<std::uint8_t>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return Fail(ErrorCode::BadInput, "invalid UTF-8 at byte " + std::to_string(i + k));
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        if (codePoint < minimum || codePoint > 0x10FFFF || IsHighSurrogate(codePoint) ||
-            IsLowSurrogate(codePoint))
+        if (sequence.Length == 0)
             return Fail(ErrorCode::BadInput, "invalid UTF-8 at byte " + std::to_string(i));
+        char32_t codePoint = sequence.CodePoint;
         if (codePoint >= 0x10000) {
             codePoint -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
@@ -107,7 +118,7 @@ Result<std::u16string> FromUtf8(std::string_view text)
         } else {
             out.push_back(static_cast<char16_t>(codePoint));
         }
-        i += length;
+        i += sequence.Length;
     }
     return out;
 }

@@ -30,6 +30,17 @@ std::u16string DecodeWindows1252(std::span<const std::uint8_t> bytes);
 // UTF-8 for display and messages: an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 
+// The code point of the UTF-8 sequence that starts at `offset` of `bytes` and its length in bytes.
+// Length 0 for a malformed sequence (a bad lead or continuation byte, an overlong form, a surrogate,
+// beyond U+10FFFF); CutOff when the bytes end inside the sequence.
+struct Utf8Sequence
+{
+    char32_t CodePoint = 0;
+    std::size_t Length = 0;
+    bool CutOff = false;
+};
+Utf8Sequence DecodeUtf8Sequence(std::span<const std::uint8_t> bytes, std::size_t offset);
+
 // Strict UTF-8 decoding; malformed input is an error naming the byte offset.
 Result<std::u16string> FromUtf8(std::string_view text);
 

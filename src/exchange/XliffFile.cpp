@@ -319,35 +319,13 @@ std::optional<ByteFault> CheckCharacters(std::span<const std::uint8_t> bytes)
             ++i;
             continue;
         }
-        std::size_t length = 1;
-        char32_t c = lead;
-        char32_t minimum = 0;
-        if (lead >= 0x80) {
-            if ((lead & 0xE0) == 0xC0) {
-                length = 2;
-                c = lead & 0x1F;
-                minimum = 0x80;
-            } else if ((lead & 0xF0) == 0xE0) {
-                length = 3;
-                c = lead & 0x0F;
-                minimum = 0x800;
-            } else if ((lead & 0xF8) == 0xF0) {
-                length = 4;
-                c = lead & 0x07;
-                minimum = 0x10000;
-            } else {
-                return ByteFault{i, "invalid UTF-8"};
-            }
-            if (size - i < length)
-                return ByteFault{i, "invalid UTF-8: the file ends inside a character (is it cut off?)"};
-            for (std::size_t k = 1; k < length; ++k) {
-                if ((bytes[i + k] & 0xC0) != 0x80)
-                    return ByteFault{i, "invalid UTF-8"};
-                c = (c << 6) | (bytes[i + k] & 0x3F);
-            }
-            if (c < minimum || c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c))
-                return ByteFault{i, "invalid UTF-8"};
-        }
+        const Utf8Sequence sequence = DecodeUtf8Sequence(bytes, i);
+        if (sequence.CutOff)
+            return ByteFault{i, "invalid UTF-8: the file ends inside a character (is it cut off?)"};
+        if (sequence.Length == 0)
+            return ByteFault{i, "invalid UTF-8"};
+        const char32_t c = sequence.CodePoint;
+        const std::size_t length = sequence.Length;
         if (!IsXmlChar(c))
             return ByteFault{i, "the character " + CodeName(c) + ", which XML does not allow"};
         i += length;
