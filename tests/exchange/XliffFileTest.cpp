@@ -26,6 +26,8 @@ void PrintTo(const ReadUnit& unit, std::ostream* out)
 namespace orv::test {
 namespace {
 
+using namespace std::string_literals;
+
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -53,7 +55,7 @@ const std::u16string kTrickyTexts[] = {
     u"\a",
     u"\b",
     u"\a\b\a normal, inverted \b",
-    std::u16string(u"nul \0 and other codes \x01\x0B\x0C\x1F", 30),
+    u"nul \0 and other codes \x01\x0B\x0C\x1F"s,
     u"\uFFFE\uFFFF",
     u"<tag> & \"quotes\" 'apos' ]]>",
     u"&amp; &#13; &#x7; as text",
