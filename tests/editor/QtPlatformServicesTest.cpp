@@ -7,7 +7,6 @@
 #include <QFontDialog>
 #include <QSettings>
 #include <QTimer>
-
 #include <filesystem>
 
 #include <gtest/gtest.h>
