@@ -1,16 +1,31 @@
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "support/TestSupport.h"
 
 namespace orv {
 namespace {
 
-TEST(Windows1252, MapsTheHighControlRangeAndKeepsLatin1)
+// Every byte as the C library's own table decodes it; the five bytes the code page leaves unassigned
+// become the C1 controls of the same value.
+TEST(Windows1252, DecodesEveryByteAsTheCodePageDoes)
 {
-    const test::Bytes bytes = {'A', 0x80, 0x81, 0x8A, 0x9F, 0xA0, 0xE9, 0xFF};
-    EXPECT_EQ(DecodeWindows1252(bytes), std::u16string(u"A\u20AC\u0081\u0160\u0178\u00A0\u00E9\u00FF"));
+    const iconv_t convert = ::iconv_open("UTF-16LE", "CP1252");
+    ASSERT_NE(convert, reinterpret_cast<iconv_t>(-1));
+    for (int byte = 0; byte < 256; ++byte) {
+        char in = static_cast<char>(byte);
+        unsigned char out[2] = {};
+        char* inAt = &in;
+        char* outAt = reinterpret_cast<char*>(out);
+        std::size_t inLeft = 1, outLeft = sizeof out;
+        const bool assigned =
+            ::iconv(convert, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1);
+        const test::Bytes one = {static_cast<std::uint8_t>(byte)};
+        EXPECT_EQ(DecodeWindows1252(one)[0], assigned ? out[0] | out[1] << 8 : byte) << byte;
+    }
+    ::iconv_close(convert);
 }
 
 TEST(Utf8, RoundTripsPairsAndReplacesLoneSurrogatesForDisplay)
