@@ -108,14 +108,5 @@ TEST_F(TranslationExchangeTest, AFileWrittenAndReadBackChangesNothing)
     EXPECT_FALSE(ImportTranslations(session, directory / "missing.po", ExchangeFormat::Po, true));
 }
 
-TEST_F(TranslationExchangeTest, TheFormatComesFromTheFileName)
-{
-    EXPECT_EQ(FormatOfName("a/texts.de.PO"), ExchangeFormat::Po);
-    EXPECT_EQ(FormatOfName("texts.xlf"), ExchangeFormat::Xliff);
-    EXPECT_EQ(FormatOfName("texts.XLIFF"), ExchangeFormat::Xliff);
-    EXPECT_EQ(FormatOfName("texts.pot"), std::nullopt);
-    EXPECT_EQ(FormatOfName("po"), std::nullopt);
-}
-
 } // namespace
 } // namespace orv::test
